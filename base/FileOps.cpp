@@ -1,0 +1,84 @@
+#include "base/FileOps.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "base/Handles.h"
+
+namespace kelup {
+
+bool FileExists(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirExists(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateDirs(const std::wstring& path) {
+    if (path.empty()) return false;
+    std::wstring p = path;
+    while (p.size() > 3 && (p.back() == L'\\' || p.back() == L'/')) p.pop_back();
+    if (DirExists(p)) return true;
+    // Walk down from the root, creating each missing level.
+    for (size_t i = 0; i <= p.size(); ++i) {
+        if (i == p.size() || p[i] == L'\\' || p[i] == L'/') {
+            std::wstring part = p.substr(0, i);
+            if (part.size() <= 2 || DirExists(part)) continue;   // "C:" or existing
+            CreateDirectoryW(part.c_str(), nullptr);
+        }
+    }
+    return DirExists(p);
+}
+
+bool CopyFileAtomic(const std::wstring& src, const std::wstring& dst) {
+    AutoFile in(CreateFileW(src.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in) return false;
+    std::wstring tmp = dst + L".tmp";
+    {
+        AutoFile out(CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!out) return false;
+        std::vector<char> buf(64 * 1024);
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(in.get(), buf.data(), DWORD(buf.size()), &got, nullptr)) {
+                out.reset();
+                DeleteFileW(tmp.c_str());
+                return false;
+            }
+            if (got == 0) break;
+            DWORD put = 0;
+            if (!WriteFile(out.get(), buf.data(), got, &put, nullptr) || put != got) {
+                out.reset();
+                DeleteFileW(tmp.c_str());
+                return false;
+            }
+        }
+        FlushFileBuffers(out.get());
+    }
+    if (!MoveFileExW(tmp.c_str(), dst.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::wstring ModuleDir() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buf.data(), DWORD(buf.size()));
+        if (n < buf.size()) {
+            std::wstring path(buf.data(), n);
+            return path.substr(0, path.find_last_of(L"\\/") + 1);
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+}  // namespace kelup

@@ -1,0 +1,43 @@
+#pragma once
+// Every private window message of the program, in one place. The WM_USER
+// values are fixed: peers of older versions and the shell rely on them.
+
+#include <cstdint>
+
+namespace kelup {
+
+enum Message : unsigned {
+    KM_TRAYICON      = 0x0400 + 0xDE,  // notification-area icon callback (0x04DE)
+    KM_SOCKET        = 0x04E0,         // native datagram socket readiness
+    KM_PICTURE_DONE  = 0x04E1,         // a picture receive finished (transfer thread)
+    KM_SOCKET_IPMSG  = 0x04E2,         // IP Messenger datagram socket readiness
+
+    // Control channel for the test bench and tools: wParam is a QueryId,
+    // the result is the value asked for (or -1 for an unknown id).
+    KM_QUERY         = 0x8000 + 0x100, // WM_APP + 0x100
+};
+
+// Values readable through KM_QUERY on the main window.
+enum class QueryId : int {
+    Ready = 0,          // 1 once start-up has finished and the timer runs
+    MaxTextNotes = 1,
+    MaxImageNotes = 2,
+    TextNoteCount = 3,
+    ImageNoteCount = 4,
+    MouseL = 5,
+    MouseR = 6,
+    NetworkOff = 7,
+    NetDisabled = 8,
+    BusyFG = 9,
+    TrayIconShown = 10,
+    OsLevel = 11,
+    TimerIntervalMs = 12,   // current period of the main timer, in ms
+    DateUpdates = 13,       // how many date updates the timer has run
+    CtrlHeld = 14,
+    ShowTaskBar = 15,
+};
+
+// Property set on the main window once start-up has finished.
+inline constexpr wchar_t kReadyProp[] = L"KelupReady";
+
+}  // namespace kelup

@@ -1,0 +1,16 @@
+# xvfb_start: starts a virtual X display when none is set, exports DISPLAY,
+# and stops it when the calling shell exits (sourced).
+xvfb_start() {
+  [[ -n "${DISPLAY:-}" ]] && xdpyinfo >/dev/null 2>&1 && return 0
+  local n
+  for n in $(seq 90 140); do
+    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    KELUP_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    trap 'kill $KELUP_XVFB_PID 2>/dev/null || true' EXIT
+    return 0
+  done
+  echo "no free X display" >&2; return 1
+}
