@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Sets the machine up, builds everything and runs every test: the portable
+# core on the host (plain and with ASan/UBSan), then the Windows build with
+# its window-layer and end-to-end tests under Wine.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+cd "$ROOT"
+scripts/setup.sh
+source scripts/env.sh
+JOBS="${KELUP_TEST_JOBS:-2}"
+
+echo "== host: portable core"
+cmake --preset host >/dev/null
+cmake --build --preset host
+ctest --preset host -j "$JOBS"
+
+echo "== host: portable core with AddressSanitizer and UBSan"
+cmake --preset host-asan >/dev/null
+cmake --build --preset host-asan
+ctest --preset host-asan -j "$JOBS"
+
+echo "== win64: program, window layer and end-to-end tests under Wine"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64
+unset DISPLAY
+source scripts/xvfb.sh
+xvfb_start
+ctest --preset win64 -j "$JOBS"
