@@ -3,6 +3,8 @@
 #include <commdlg.h>
 
 #include "app/ShowMsg.h"
+#include "extras/DdeServer.h"
+#include "notes/TKELUPSHI.h"
 #include "base/Messages.h"
 #include "res/resource.h"
 
@@ -160,7 +162,16 @@ void RARADAVE::OnCommand(int id) {
         case ID_M_Exit: M_ExitClick(); break;
         case ID_M_ShowTaskBar1: M_ShowTaskBar1Click(); break;
         case ID_M_DateUp1: M_DateUp1Click(); break;
-        default: break;
+        case ID_NewNormal: NewNormalClick(); break;
+        case ID_NewBmp: NewBMPClick(); break;
+        case ID_M_Undo: M_UndoClick(); break;
+        case ID_M_Log1: M_Log1Click(); break;
+        case ID_M_AllRemoveN: M_AllRemoveNClick(); break;
+        case ID_M_AllHide: M_AllHideClick(); break;
+        case ID_M_ReShow: M_ReShowClick(); break;
+        default:
+            if (id >= int(ID_HIDDEN_FIRST)) MenuItemClick(UINT(id));
+            break;
     }
 }
 

@@ -18,10 +18,17 @@
 #include "base/Window.h"
 #include "store/Slots.h"
 
+#include <map>
+
 namespace kelup {
 
 class TKELUPSHI;
 class TBMPKELUPSHI;
+class DdeServer;
+struct DdeCommand;
+
+// The three ways of peeling a text note.
+enum class PeelKind { Log1, Exit, Comment };
 
 inline constexpr wchar_t kAppTitle[] = L"ケラップx64";
 inline constexpr wchar_t kMainClass[] = L"RARADAVE";
@@ -85,6 +92,18 @@ public:
     CustomColorEntries CustomColors;
     int DateUpdates = 0;
 
+    // Flags other operations consult.
+    bool LimitBusy = false;
+    bool EditorOpen = false;
+    unsigned char MakingNote = 0;
+    unsigned char NoteJustMade = 0;
+
+    // The last "DDEMAKEKELUP" request.
+    int DdeLineCount = 0, DdeLeft = 0, DdeTop = 0;
+
+    // Hidden notes in the "表示／非表示" submenu.
+    int HiddenCount = 0, HiddenTextCount = 0, HiddenImageCount = 0, HiddenEntryCounter = 0;
+
     AppWindow* App() const { return app_; }
     HMENU PopupMenu1() const { return popup_; }
 
@@ -102,6 +121,31 @@ public:
     // FontName when a font of exactly that name is installed, else the default.
     std::wstring FontCheck(const std::wstring& fontName) const;
     void RestartTimer1();
+
+    // --- notes ------------------------------------------------------------
+    TKELUPSHI* TextNote(int slot) const { return TextNotes.At(slot); }
+    int MakeKelup(const std::wstring& FName);
+    void RepKelup(int A, int B);
+    bool RichEdSaveToFile(int NUM, const std::wstring& FName);
+    void SaveBackUpKdt(int N);
+    long long GetfileSize(const std::wstring& FN) const;
+    void NewNormalClick();
+    void NewBMPClick();
+    void BottomAll();
+    void PeelNote(int slot, PeelKind kind);
+    bool WritePeelLog(TKELUPSHI* note, const std::vector<std::wstring>* comment);
+    void UndoForm(TKELUPSHI* note);
+    void M_UndoClick();
+    void M_Log1Click();
+    void M_AllRemoveNClick();
+    void M_ReShowClick();
+    void M_AllHideClick();
+    UINT AddHiddenEntry(bool textNote, int number, const std::wstring& caption);
+    void MenuItemClick(UINT id);
+    void CompDate(int slot);
+    void DdeExecute(const DdeCommand& cmd);
+    void StartDde();
+    void StopDde();
 
     // --- operations of other subsystems, called from the sequences ----
     void AllocateSlots();          // store
@@ -150,6 +194,16 @@ private:
     int delayDepth_ = 0;
     bool ended_ = false;
     std::unique_ptr<ComScope> com_;
+    std::unique_ptr<DdeServer> dde_;
+    // Windows of the notes, owned here; the slot tables point into them.
+    std::vector<std::unique_ptr<TKELUPSHI>> textWindows_;
+    std::map<UINT, std::pair<bool, int>> hiddenEntries_;   // menu id -> (text note?, number)
+    UINT hiddenSeparatorId_ = 0;
+
+    TKELUPSHI* NewTextNoteWindow(int slot, bool border);
+    void ReleaseTextNote(int slot);
+    void ApplyNewNoteDefaults(TKELUPSHI* note);
+    void ApplyNoteTranslucency(TKELUPSHI* note);
     std::vector<HBITMAP> listBitmaps_;
 };
 

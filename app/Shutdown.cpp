@@ -13,6 +13,7 @@ void RARADAVE::ProgramEnd() {
     // 1.
     Closing = 1;
     KillTimer(hwnd_, kTimer1);
+    StopDde();
     // 2.
     CloseEditorAndHistory();
     // 3.

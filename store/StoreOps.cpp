@@ -1,6 +1,7 @@
 // The main window's note-store operations: slot tables and the data file.
 
 #include "app/RARADAVE.h"
+#include "notes/TKELUPSHI.h"
 
 namespace kelup {
 
@@ -16,6 +17,12 @@ void RARADAVE::AllocateSlots() {
 // save or release.
 void RARADAVE::LoadData() {}
 void RARADAVE::SaveData(const std::wstring&) {}
-void RARADAVE::ReleaseNotes() {}
+void RARADAVE::ReleaseNotes() {
+    for (int i = 0; i < MaxTextNotes; ++i)
+        if (TextNotes.InUse(i)) ReleaseTextNote(i);
+}
+
+void RARADAVE::UndoForm(TKELUPSHI*) {}
+void RARADAVE::M_UndoClick() {}
 
 }  // namespace kelup

@@ -1,0 +1,80 @@
+// Hidden notes live as entries of the main menu's "表示／非表示" submenu,
+// the most recently hidden first, above a separator.
+
+#include "app/RARADAVE.h"
+#include "notes/TKELUPSHI.h"
+#include "res/resource.h"
+
+namespace kelup {
+
+namespace {
+
+HMENU ShowHideMenu(HMENU popup) {
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        HMENU sub = GetSubMenu(popup, i);
+        if (!sub) continue;
+        for (int j = 0; j < GetMenuItemCount(sub); ++j)
+            if (GetMenuItemID(sub, j) == ID_M_AllHide) return sub;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+UINT RARADAVE::AddHiddenEntry(bool textNote, int number, const std::wstring& caption) {
+    HMENU sub = ShowHideMenu(popup_);
+    if (!sub) return 0;
+    if (HiddenCount == 0) {
+        hiddenSeparatorId_ = ID_HIDDEN_FIRST + UINT(HiddenEntryCounter);
+        InsertMenuW(sub, 0, MF_BYPOSITION | MF_SEPARATOR, hiddenSeparatorId_, nullptr);
+        ++HiddenEntryCounter;
+    }
+    ++HiddenCount;
+    if (textNote) ++HiddenTextCount;
+    else ++HiddenImageCount;
+    ++HiddenEntryCounter;
+    UINT id = ID_HIDDEN_FIRST + UINT(HiddenEntryCounter);
+    if (!InsertMenuW(sub, 0, MF_BYPOSITION | MF_STRING, id, caption.c_str())) return 0;
+    hiddenEntries_[id] = {textNote, number};
+    return id;
+}
+
+void RARADAVE::MenuItemClick(UINT id) {
+    auto it = hiddenEntries_.find(id);
+    if (it == hiddenEntries_.end()) return;
+    auto [textNote, number] = it->second;
+    hiddenEntries_.erase(it);
+    HMENU sub = ShowHideMenu(popup_);
+    if (sub) DeleteMenu(sub, id, MF_BYCOMMAND);
+    if (textNote) {
+        if (TKELUPSHI* n = TextNotes.At(number)) n->ShowAgain();
+        if (HiddenTextCount > 0) --HiddenTextCount;
+    } else if (HiddenImageCount > 0) {
+        --HiddenImageCount;
+    }
+    if (HiddenCount > 0) --HiddenCount;
+    if (HiddenCount == 0 && sub && GetMenuItemCount(sub) > 2) DeleteMenu(sub, 0, MF_BYPOSITION);
+}
+
+void RARADAVE::M_AllHideClick() {
+    TextNotes.ForEach([](int, TKELUPSHI* n) {
+        if (n->HideFG == 0) {
+            n->HideFG = 2;
+            n->HideAction();
+        }
+    });
+}
+
+void RARADAVE::M_ReShowClick() {
+    TextNotes.ForEach([](int, TKELUPSHI* n) {
+        if (n->HideFG > 0) n->ShowAgain();
+    });
+    HMENU sub = ShowHideMenu(popup_);
+    if (HiddenCount > 0 && sub)
+        for (auto& [id, entry] : hiddenEntries_) DeleteMenu(sub, id, MF_BYCOMMAND);
+    if (HiddenCount > 0 && sub) DeleteMenu(sub, hiddenSeparatorId_, MF_BYCOMMAND);
+    hiddenEntries_.clear();
+    HiddenCount = HiddenTextCount = HiddenImageCount = 0;
+}
+
+}  // namespace kelup

@@ -1,0 +1,480 @@
+#include "notes/TKELUPSHI.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+#include <richedit.h>
+#include <shellapi.h>
+
+#include "app/RARADAVE.h"
+#include "notes/RichText.h"
+#include "res/resource.h"
+
+namespace kelup {
+
+namespace {
+
+constexpr int kInset = 2;   // the text area sits two pixels inside a frame
+
+int Margin() { return Main() ? std::max(Main()->Config.SizingMargin, 0) : 8; }
+
+// The nine zones of the note's surface, tested in this order.
+LRESULT ZoneOf(const RECT& c, POINT p, int m) {
+    auto in = [&](int l, int t, int r, int b) { return p.x >= l && p.x < r && p.y >= t && p.y < b; };
+    if (in(c.left + m, c.top + m, c.right - m, c.bottom - m)) return HTCAPTION;
+    if (in(c.right - m, c.top + m, c.right, c.bottom - m)) return HTRIGHT;
+    if (in(c.left, c.top + m, c.left + m, c.bottom - m)) return HTLEFT;
+    if (in(c.left + m, c.top, c.right - m, c.top + m)) return HTTOP;
+    if (in(c.left + m, c.bottom - m, c.right - m, c.bottom)) return HTBOTTOM;
+    if (in(c.left, c.top, c.left + m, c.top + m)) return HTTOPLEFT;
+    if (in(c.left, c.bottom - m, c.left + m, c.bottom)) return HTBOTTOMLEFT;
+    if (in(c.right - m, c.bottom - m, c.right, c.bottom)) return HTBOTTOMRIGHT;
+    if (in(c.right - m, c.top, c.right, c.top + m)) return HTTOPRIGHT;
+    return HTNOWHERE;
+}
+
+const wchar_t* CursorFor(LRESULT zone) {
+    switch (zone) {
+        case HTTOP: case HTBOTTOM: return IDC_SIZENS;
+        case HTLEFT: case HTRIGHT: return IDC_SIZEWE;
+        case HTBOTTOMLEFT: case HTTOPRIGHT: return IDC_SIZENESW;
+        case HTTOPLEFT: case HTBOTTOMRIGHT: return IDC_SIZENWSE;
+        default: return IDC_ARROW;
+    }
+}
+
+}  // namespace
+
+bool TKELUPSHI::Create(HWND owner, int number, bool border) {
+    RegisterClassOnce(kTextNoteClass, CS_DBLCLKS, LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"));
+    MyNumber = number;
+    Border = border ? 1 : 0;
+    DWORD style = WS_POPUP | WS_CLIPCHILDREN | (border ? WS_BORDER : 0);
+    CreateWin(WS_EX_TOOLWINDOW, kTextNoteClass, L"", style, 0, 0, 272, 60, owner);
+    if (!hwnd_) return false;
+    richEdit_ = CreateWindowExW(0, kRichEditClass, L"",
+                                WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
+                                0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(1), GetModuleHandleW(nullptr), nullptr);
+    if (!richEdit_) return false;
+    SendMessageW(richEdit_, EM_SETEVENTMASK, 0, ENM_LINK);
+    SendMessageW(richEdit_, EM_AUTOURLDETECT, TRUE, 0);
+    SendMessageW(richEdit_, EM_SETTEXTMODE, TM_RICHTEXT, 0);
+    SetWindowSubclass(richEdit_, RichProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    menu_.reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUX)));
+    if (Main() && Main()->NetworkOff == 1) {
+        HMENU m = GetSubMenu(menu_.get(), 0);
+        for (int pos : {10, 9, 8})
+            if (GetMenuItemCount(m) > pos) DeleteMenu(m, pos, MF_BYPOSITION);
+    }
+    DragAcceptFiles(hwnd_, TRUE);
+    DownKey = 0;
+    AlphaValue = 255;
+    SetColor(ORGColor);
+    WakuSet(WakuNum);
+    return true;
+}
+
+void TKELUPSHI::SetColor(int color) {
+    brush_.reset(CreateSolidBrush(COLORREF(color)));
+    SendMessageW(richEdit_, EM_SETBKGNDCOLOR, 0, COLORREF(color));
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TKELUPSHI::WakuSet(int wn) {
+    shownWaku_ = (wn == 0 || (wn >= 2 && wn <= 6)) ? wn : 1;
+    Layout();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TKELUPSHI::Layout() {
+    RECT c;
+    GetClientRect(hwnd_, &c);
+    int inset = shownWaku_ == 0 ? 0 : kInset;
+    MoveWindow(richEdit_, inset, inset, std::max<int>(c.right - 2 * inset, 0), std::max<int>(c.bottom - 2 * inset, 0),
+               TRUE);
+}
+
+void TKELUPSHI::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    RECT c;
+    GetClientRect(hwnd_, &c);
+    FillRect(dc, &c, brush_.get());
+    // Outer and inner bevel of each frame style: raised or lowered, or none.
+    static const UINT kOuter[7] = {0, BDR_RAISEDINNER, BDR_RAISEDINNER, BDR_SUNKENOUTER, BDR_RAISEDINNER,
+                                   BDR_SUNKENOUTER, BDR_SUNKENOUTER};
+    static const UINT kInner[7] = {0, 0, BDR_RAISEDINNER, BDR_RAISEDINNER, BDR_SUNKENOUTER, 0, BDR_SUNKENOUTER};
+    if (shownWaku_ != 0) {
+        DrawEdge(dc, &c, kOuter[shownWaku_], BF_RECT);
+        if (kInner[shownWaku_]) {
+            RECT in = c;
+            InflateRect(&in, -1, -1);
+            DrawEdge(dc, &in, kInner[shownWaku_], BF_RECT);
+        }
+    }
+    EndPaint(hwnd_, &ps);
+}
+
+void TKELUPSHI::ApplyLineSpace() {
+    if (LineSpace < 20) LineSpace = 20;
+    RichSetLineSpace(richEdit_, LineSpace);
+}
+
+void TKELUPSHI::SetBounds(int left, int top, int width, int height) {
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT TKELUPSHI::Bounds() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return r;
+}
+
+void TKELUPSHI::SetZOrder(HWND after, bool pin) {
+    ZOrderFG = FALSE;
+    SetWindowPos(hwnd_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (pin) ZOrderFG = TRUE;
+}
+
+void TKELUPSHI::ApplyStacking(int bottomSetting) {
+    ZOrderFG = FALSE;
+    HMENU m = menu_.get();
+    if (StOnTp == 1) {
+        CheckMenuItem(m, ID_M_StayOnTop, MF_CHECKED);
+        CheckMenuItem(m, ID_M_StayOnBottom, MF_UNCHECKED);
+        SetZOrder(HWND_TOPMOST, true);
+    } else if (StOnTp == 2 || bottomSetting == 1) {
+        CheckMenuItem(m, ID_M_StayOnTop, MF_UNCHECKED);
+        CheckMenuItem(m, ID_M_StayOnBottom, StOnTp == 2 ? MF_CHECKED : MF_UNCHECKED);
+        SetZOrder(HWND_BOTTOM, true);
+    } else {
+        CheckMenuItem(m, ID_M_StayOnTop, MF_UNCHECKED);
+        CheckMenuItem(m, ID_M_StayOnBottom, MF_UNCHECKED);
+    }
+}
+
+void TKELUPSHI::M_StayOnTopClick(int bottomSetting) {
+    HMENU m = menu_.get();
+    if (StOnTp != 1) {
+        CheckMenuItem(m, ID_M_StayOnTop, MF_CHECKED);
+        CheckMenuItem(m, ID_M_StayOnBottom, MF_UNCHECKED);
+        StOnTp = 1;
+        SetZOrder(HWND_TOPMOST, true);
+    } else {
+        CheckMenuItem(m, ID_M_StayOnTop, MF_UNCHECKED);
+        StOnTp = 0;
+        if (bottomSetting == 1) SetZOrder(HWND_BOTTOM, true);
+        else SetZOrder(HWND_NOTOPMOST, false);
+    }
+}
+
+void TKELUPSHI::M_StayOnBottomClick() {
+    HMENU m = menu_.get();
+    if (StOnTp != 2) {
+        CheckMenuItem(m, ID_M_StayOnBottom, MF_CHECKED);
+        CheckMenuItem(m, ID_M_StayOnTop, MF_UNCHECKED);
+        StOnTp = 2;
+        SetZOrder(HWND_NOTOPMOST, false);
+        SetZOrder(HWND_BOTTOM, true);
+    } else {
+        CheckMenuItem(m, ID_M_StayOnBottom, MF_UNCHECKED);
+        StOnTp = 0;
+        SetZOrder(HWND_NOTOPMOST, false);
+    }
+}
+
+void TKELUPSHI::TopSet() {
+    if (StOnTp == 1) SetZOrder(HWND_TOPMOST, true);
+}
+
+void TKELUPSHI::TopRelease() {
+    if (StOnTp != 1) return;
+    if (Main()) Main()->App()->BringToFront();
+    ZOrderFG = FALSE;
+    SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TKELUPSHI::M_LockClick() {
+    LockMode = LockMode == 1 ? 0 : 1;
+    CheckMenuItem(menu_.get(), ID_M_Lock, LockMode == 1 ? MF_CHECKED : MF_UNCHECKED);
+}
+
+void TKELUPSHI::M_BorderClick() {
+    RECT r = Bounds();
+    int w = r.right - r.left, h = r.bottom - r.top;
+    bool wasVisible = IsWindowVisible(hwnd_);
+    ShowWindow(hwnd_, SW_HIDE);
+    LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    if (Border == 0) {
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, style | WS_BORDER);
+        w += 1, h += 1, Border = 1;
+    } else {
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, style & ~LONG_PTR(WS_BORDER));
+        w -= 1, h -= 1, Border = 0;
+    }
+    SetWindowPos(hwnd_, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    if (wasVisible) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+std::wstring TKELUPSHI::HiddenCaption() const {
+    auto lines = RichLines(richEdit_);
+    std::wstring caption = lines.empty() ? L"" : lines[0];
+    if (caption.empty()) caption = L"付箋紙" + std::to_wstring(MyNumber);
+    if (caption.size() >= 25) caption = caption.substr(0, 22) + L"...";
+    if (HideFG == 1) caption = L"※" + caption;
+    return caption;
+}
+
+void TKELUPSHI::HideAction() {
+    if (Main()) hiddenMenuId_ = Main()->AddHiddenEntry(true, MyNumber, HiddenCaption());
+    LimitActFG = 0;
+    ShowWindow(hwnd_, SW_HIDE);
+}
+
+void TKELUPSHI::ShowAgain() {
+    HideFG = 0;
+    hiddenMenuId_ = 0;
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+}
+
+void TKELUPSHI::ApplyAlpha() {
+    LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    if (AlphaValue > 254 || Tomei != 0) {
+        AlphaValue = 255;
+        if (ex & WS_EX_LAYERED) SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex & ~LONG_PTR(WS_EX_LAYERED));
+        ModifyMenuW(menu_.get(), ID_M_HalfS, MF_BYCOMMAND | MF_STRING, ID_M_HalfS, L"半透明");
+        EnableMenuItem(menu_.get(), ID_M_Tomei, MF_BYCOMMAND | MF_ENABLED);
+    } else {
+        SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+        SetLayeredWindowAttributes(hwnd_, 0, BYTE(std::max(AlphaValue, 0)), LWA_ALPHA);
+        std::wstring caption = L"半透明（" + std::to_wstring(AlphaValue) + L"）";
+        ModifyMenuW(menu_.get(), ID_M_HalfS, MF_BYCOMMAND | MF_STRING, ID_M_HalfS, caption.c_str());
+        EnableMenuItem(menu_.get(), ID_M_Tomei, MF_BYCOMMAND | MF_GRAYED);
+    }
+}
+
+void TKELUPSHI::ShowNote() {
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    if (StOnTp != 1 && BringTopFG) {
+        SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+        BringTopFG = false;
+        SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+    }
+}
+
+bool TKELUPSHI::LoadText(const std::wstring& path) {
+    bool ok = RichLoadFile(richEdit_, path);
+    ApplyLineSpace();
+    return ok;
+}
+
+LRESULT TKELUPSHI::HitTest(POINT screen) {
+    if (Main() && Main()->LimitBusy) return HTNOWHERE;
+    RECT c;
+    GetClientRect(hwnd_, &c);
+    POINT p = screen;
+    ScreenToClient(hwnd_, &p);
+    LRESULT zone = ZoneOf(c, p, Margin());
+    if (zone == HTNOWHERE) zone = HTCLIENT;
+    if (LockMode == 1) return HTBORDER;
+    return zone;
+}
+
+void TKELUPSHI::OpenContextMenu() {
+    HMENU m = GetSubMenu(menu_.get(), 0);
+    RARADAVE* main = Main();
+    if (main) {
+        const Settings& s = main->Config;
+        ModifyMenuW(m, ID_N_Exit, MF_BYCOMMAND | MF_STRING, ID_N_Exit,
+                    s.LogDefault == 1 ? L"ログに出力しないではがす" : L"ログに出力してはがす");
+        UINT logState = s.UseLog1 != 0 ? MF_ENABLED : MF_GRAYED;
+        EnableMenuItem(m, ID_N_Exit, MF_BYCOMMAND | logState);
+        EnableMenuItem(m, ID_LOG2, MF_BYCOMMAND | logState);
+        bool full = main->TextNotes.Count() >= main->MaxTextNotes;
+        for (UINT id : {ID_NewKelup, ID_MRep, ID_M_EmptyRep})
+            EnableMenuItem(m, id, MF_BYCOMMAND | (full ? MF_GRAYED : MF_ENABLED));
+        EnableMenuItem(m, ID_M_StayOnBottom, MF_BYCOMMAND | (s.Bottom == 1 ? MF_GRAYED : MF_ENABLED));
+    }
+    CheckMenuItem(m, ID_M_Border, MF_BYCOMMAND | (Border != 0 ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(m, ID_M_Lock, MF_BYCOMMAND | (LockMode == 1 ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuRadioItem(m, ID_Waku0, ID_Waku6, ID_Waku0 + shownWaku_, MF_BYCOMMAND);
+    POINT pt;
+    GetCursorPos(&pt);
+    SetForegroundWindow(hwnd_);
+    TrackPopupMenu(m, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+    InvalidateRect(richEdit_, nullptr, TRUE);
+}
+
+void TKELUPSHI::OnNcDoubleClick() {
+    RARADAVE* main = Main();
+    if (!main) return;
+    if (AltKeyDown) {
+        HideFG = 2;
+        HideAction();
+    } else if (CtrlKeyDown) {
+        main->PeelNote(MyNumber, PeelKind::Log1);
+    } else if (main->Config.DblClickMode == 2 && !OpenFName.empty()) {
+        ShellExecuteW(hwnd_, L"open", OpenFName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    // Editing in the compose window, direct editing and auto-size come with
+    // those features.
+}
+
+void TKELUPSHI::OnCommand(int id) {
+    RARADAVE* main = Main();
+    if (!main) return;
+    switch (id) {
+        case ID_LOG1: main->PeelNote(MyNumber, PeelKind::Log1); return;
+        case ID_N_Exit: main->PeelNote(MyNumber, PeelKind::Exit); return;
+        case ID_LOG2: main->PeelNote(MyNumber, PeelKind::Comment); return;
+        case ID_M_Hide: HideFG = 1; HideAction(); return;
+        case ID_M_Hide1: HideFG = 2; HideAction(); return;
+        case ID_M_Lock: M_LockClick(); return;
+        case ID_M_StayOnTop: M_StayOnTopClick(main->Config.Bottom); return;
+        case ID_M_StayOnBottom: M_StayOnBottomClick(); return;
+        case ID_M_Border: M_BorderClick(); return;
+        case ID_NewKelup: main->MakeKelup(L""); return;
+        case ID_MRep: main->RepKelup(MyNumber, 0); return;
+        case ID_M_EmptyRep: main->RepKelup(MyNumber, 1); return;
+        case ID_M_MainMenu: {
+            POINT pt;
+            GetCursorPos(&pt);
+            main->MainMenuPopup(pt);
+            return;
+        }
+        default:
+            if (id >= ID_Waku0 && id <= ID_Waku6) {
+                WakuNum = WakuNumBk = id - ID_Waku0;
+                WakuSet(WakuNum);
+            }
+            return;
+    }
+}
+
+LRESULT CALLBACK TKELUPSHI::RichProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
+    return reinterpret_cast<TKELUPSHI*>(ref)->OnRichMessage(h, msg, wp, lp);
+}
+
+// The text area covers nearly the whole note, so its mouse repeats the frame's.
+LRESULT TKELUPSHI::OnRichMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    RARADAVE* main = Main();
+    bool direct = main && main->DirectEditNo != kNoSlot;
+    if (!direct) {
+        switch (msg) {
+            case WM_LBUTTONDOWN: {
+                POINT p{GET_X_LPARAM(lp) + kInset * (shownWaku_ != 0), GET_Y_LPARAM(lp) + kInset * (shownWaku_ != 0)};
+                RECT c;
+                GetClientRect(hwnd_, &c);
+                LRESULT zone = ZoneOf(c, p, Margin());
+                if (zone == HTNOWHERE) zone = HTCAPTION;
+                if (LockMode == 1) zone = HTBORDER;
+                SetForegroundWindow(hwnd_);
+                ReleaseCapture();
+                POINT s = p;
+                ClientToScreen(hwnd_, &s);
+                SendMessageW(hwnd_, WM_NCLBUTTONDOWN, zone, MAKELPARAM(s.x, s.y));
+                SendMessageW(h, EM_SETSEL, 0, 0);
+                return 0;
+            }
+            case WM_LBUTTONDBLCLK:
+                SendMessageW(hwnd_, WM_NCLBUTTONDBLCLK, HTCAPTION, lp);
+                return 0;
+            case WM_RBUTTONUP:
+                OpenContextMenu();
+                return 0;
+            case WM_SETCURSOR:
+                if (LockMode != 1) {
+                    POINT p;
+                    GetCursorPos(&p);
+                    ScreenToClient(hwnd_, &p);
+                    RECT c;
+                    GetClientRect(hwnd_, &c);
+                    SetCursor(LoadCursorW(nullptr, CursorFor(ZoneOf(c, p, Margin()))));
+                } else {
+                    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+                }
+                return TRUE;
+            case WM_KEYDOWN:
+            case WM_SYSKEYDOWN:
+                SendMessageW(hwnd_, msg, wp, lp);
+                break;
+            case WM_KEYUP:
+            case WM_SYSKEYUP:
+                SendMessageW(hwnd_, msg, wp, lp);
+                break;
+        }
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, RichProc, 1);
+    return DefSubclassProc(h, msg, wp, lp);
+}
+
+LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_NCHITTEST:
+            return HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+        case WM_NCLBUTTONDBLCLK:
+            OnNcDoubleClick();
+            return 0;
+        case WM_NCRBUTTONUP:
+        case WM_CONTEXTMENU:
+            OpenContextMenu();
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+            mmi->ptMinTrackSize.x = 12;
+            mmi->ptMinTrackSize.y = Margin() + 12;
+            return 0;
+        }
+        case WM_WINDOWPOSCHANGING: {
+            LRESULT r = Default(msg, wp, lp);
+            auto* wpos = reinterpret_cast<WINDOWPOS*>(lp);
+            wpos->flags |= ZOrderFG ? SWP_NOZORDER : SWP_NOACTIVATE;
+            return r;
+        }
+        case WM_SIZE:
+            Layout();
+            InvalidateRect(hwnd_, nullptr, TRUE);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp));
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            DownKey = WORD(wp);
+            bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
+            AltKeyDown = alt && !ctrl && !shift;
+            CtrlKeyDown = ctrl && !alt && !shift;
+            ShftKeyDown = shift && !alt && !ctrl;
+            if (msg == WM_SYSKEYDOWN && wp == VK_F4) {
+                if (Main() && Main()->Config.AltF4 == 0) Main()->M_ExitClick();
+                return 0;
+            }
+            break;
+        }
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            DownKey = 0;
+            AltKeyDown = CtrlKeyDown = ShftKeyDown = false;
+            break;
+        case WM_SYSCOMMAND:
+            if ((wp & 0xFFF0) == SC_CLOSE) return 0;   // the system close never closes a note
+            break;
+        case WM_CLOSE:
+            return 0;
+        case WM_DROPFILES:
+            DragFinish(reinterpret_cast<HDROP>(wp));
+            return 0;
+        case WM_NCDESTROY:
+            DragAcceptFiles(hwnd_, FALSE);
+            break;
+    }
+    return Default(msg, wp, lp);
+}
+
+}  // namespace kelup

@@ -1,0 +1,106 @@
+#pragma once
+// A text note: a borderless tool window that shows rich text and is moved
+// and sized by its whole surface.
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/Handles.h"
+#include "base/Window.h"
+
+namespace kelup {
+
+inline constexpr wchar_t kTextNoteClass[] = L"TKELUPSHI";
+
+class TKELUPSHI : public BaseWindow<TKELUPSHI> {
+public:
+    // Creates the hidden window for slot `number`; `border` gives the thin border.
+    bool Create(HWND owner, int number, bool border);
+
+    // --- fields of a text note ------------------------------------------
+    int MyNumber = 0;
+    int WakuNum = 1;
+    int WakuNumBk = 1;
+    int StOnTp = 0;
+    double MakeDT = 0;
+    double K_Date = 0;
+    int EveryDay = 0;
+    std::wstring SenderName, SenderAddr;
+    std::wstring SenderSex = L"0";
+    std::wstring SenderVer;
+    double SendDate = 0, SendTime = 0;
+    int ORGColor = 12648447;
+    int KeyOpen = 0;
+    int SetPWord = 0;
+    int CheckMode = 0;
+    int LineCnt = 0;
+    int LockMode = 0;
+    int LimitFG = 0, LimitActFG = 0;
+    int HideFG = 0;
+    int Tomei = 0;
+    std::wstring SndName;
+    int PlaySndFG = 0;
+    BOOL ZOrderFG = FALSE;
+    std::wstring OpenFName;
+    std::wstring DataName;
+    std::wstring BkgndName;
+    int BkgndTrans = 0;
+    bool CtrlKeyDown = false, ShftKeyDown = false, AltKeyDown = false, BringTopFG = false;
+    int Border = 0;
+    int ORGWidth = 0, ORGHeight = 0;
+    WORD DownKey = 0;
+    int LineSpace = 20;
+    int AlphaValue = 255;
+
+    HWND RichEdit1() const { return richEdit_; }
+
+    // Colour of the window and the text area.
+    void SetColor(int color);
+    // Frame style 0..6 (others show as 1); does not change WakuNum.
+    void WakuSet(int wn);
+    void ApplyLineSpace();
+    void SetBounds(int left, int top, int width, int height);
+    RECT Bounds() const;
+
+    // Stacking.
+    void ApplyStacking(int bottomSetting);
+    void M_StayOnTopClick(int bottomSetting);
+    void M_StayOnBottomClick();
+    void TopSet();
+    void TopRelease();
+    void SetZOrder(HWND after, bool pin);
+    void M_LockClick();
+    void M_BorderClick();
+
+    // Hiding into the main menu and back.
+    void HideAction();
+    void ShowAgain();
+    std::wstring HiddenCaption() const;
+
+    // Translucency: layered blending at AlphaValue, or none.
+    void ApplyAlpha();
+
+    void ShowNote();
+    bool LoadText(const std::wstring& path);
+
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+private:
+    void Layout();
+    void Paint();
+    LRESULT HitTest(POINT screen);
+    void OnCommand(int id);
+    void OpenContextMenu();
+    void OnNcDoubleClick();
+    static LRESULT CALLBACK RichProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+    LRESULT OnRichMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND richEdit_ = nullptr;
+    AutoBrush brush_;
+    AutoMenu menu_;
+    int shownWaku_ = 1;
+    UINT hiddenMenuId_ = 0;
+};
+
+}  // namespace kelup

@@ -1,0 +1,239 @@
+// Making notes: new text notes, duplicates, and their text files.
+
+#include <windows.h>
+#include <richedit.h>
+
+#include "app/RARADAVE.h"
+#include "app/ShowMsg.h"
+#include "base/Cp932.h"
+#include "base/FileOps.h"
+#include "dates/DateTime.h"
+#include "notes/RichText.h"
+#include "notes/TKELUPSHI.h"
+
+namespace kelup {
+
+std::wstring TextFileName(int slot) { return L"kelup" + std::to_wstring(slot) + L".kdt"; }
+
+TKELUPSHI* RARADAVE::NewTextNoteWindow(int slot, bool border) {
+    if (textWindows_.size() < size_t(MaxTextNotes)) textWindows_.resize(size_t(MaxTextNotes));
+    auto note = std::make_unique<TKELUPSHI>();
+    if (!note->Create(app_->Handle(), slot, border)) return nullptr;
+    TKELUPSHI* raw = note.get();
+    if (!TextNotes.Take(slot, raw)) return nullptr;
+    textWindows_[size_t(slot)] = std::move(note);
+    return raw;
+}
+
+void RARADAVE::ReleaseTextNote(int slot) {
+    TextNotes.Free(slot);
+    if (size_t(slot) < textWindows_.size()) textWindows_[size_t(slot)].reset();
+}
+
+void RARADAVE::ApplyNewNoteDefaults(TKELUPSHI* note) {
+    const Settings& s = Config;
+    note->ORGColor = s.Colorx64;
+    note->SetColor(s.Colorx64);
+    note->WakuNum = note->WakuNumBk = s.Waku;
+    note->WakuSet(s.Waku);
+    note->Tomei = s.Thru;
+    note->AlphaValue = s.AlphaValue;
+    int w = s.Width, h = s.Height;
+    note->SetBounds(GetSystemMetrics(SM_CXSCREEN) / 2 - w / 2, GetSystemMetrics(SM_CYSCREEN) / 2 - h / 2, w, h);
+    RichSetFont(note->RichEdit1(), FontSpec{s.FontName, s.FontSize, COLORREF(s.FontColor), s.FontStyle});
+    note->MakeDT = NowAsDateTime();
+    note->KeyOpen = note->EveryDay = note->LockMode = 0;
+    note->K_Date = note->SendDate = note->SendTime = 0;
+    note->SenderName.clear();
+    note->SenderAddr.clear();
+    note->SndName.clear();
+    note->OpenFName.clear();
+    note->SenderSex = L"0";
+    note->LineSpace = 20;
+    note->DataName = TextFileName(note->MyNumber);
+    note->ZOrderFG = FALSE;
+}
+
+void RARADAVE::ApplyNoteTranslucency(TKELUPSHI* note) { note->ApplyAlpha(); }
+
+bool RARADAVE::RichEdSaveToFile(int NUM, const std::wstring& FName) {
+    TKELUPSHI* note = TextNotes.At(NUM);
+    if (!note) return false;
+    size_t slash = FName.find_last_of(L"\\/");
+    if (slash != std::wstring::npos && !CreateDirs(FName.substr(0, slash + 1))) {
+        ShowMsg(L"ディレクトリを作成できません", 0, hwnd_);
+        return false;
+    }
+    // Never a half-written text file: a crash leaves the old or the new one.
+    return WriteFileAtomic(FName, RichToRtf(note->RichEdit1()));
+}
+
+void RARADAVE::SaveBackUpKdt(int N) {
+    TKELUPSHI* note = TextNotes.At(N);
+    if (!note) return;
+    WriteFileAtomic(Path.DataDir + L"Backup\\" + note->DataName, RichToRtf(note->RichEdit1()));
+}
+
+long long RARADAVE::GetfileSize(const std::wstring& FN) const { return FileSizeOf(FN); }
+
+namespace {
+
+// A text file in the ANSI code page, as lines; false when it could not be read whole.
+bool ReadTextLines(const std::wstring& path, std::vector<std::wstring>& lines) {
+    std::string bytes;
+    bool ok = ReadWholeFile(path, bytes);
+    std::wstring text = FromCp932(bytes);
+    std::wstring cur;
+    for (size_t i = 0; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c == L'\r' || c == L'\n') {
+            lines.push_back(cur);
+            cur.clear();
+            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) lines.push_back(cur);
+    return ok;
+}
+
+}  // namespace
+
+int RARADAVE::MakeKelup(const std::wstring& FName) {
+    // 1.
+    MakingNote = 0;
+    int slot = TextNotes.LowestFree();
+    if (slot == kNoSlot) return kNoSlot;
+    // 2.
+    MakingNote = 1;
+    NoteJustMade = 1;
+    PendingBorder = Config.Border != 0 ? -1 : 0;
+    TKELUPSHI* note = NewTextNoteWindow(slot, PendingBorder != 0);
+    if (!note) return kNoSlot;
+    note->Border = Config.Border;
+    ApplyNewNoteDefaults(note);
+    note->ApplyLineSpace();
+    note->ShowNote();
+    // 3.
+    if (Config.Bottom == 1 || Config.NewKlnBt == 1) {
+        if (Config.NewKlnBt == 1) note->StOnTp = 2;
+        note->ApplyStacking(1);
+    }
+    // 4.
+    app_->BringToFront();
+    // 5.
+    HWND re = note->RichEdit1();
+    if (FName.empty()) {
+        // The compose window fills a new empty note once it exists; until then
+        // the note starts with no text and its file is written now.
+        RichEdSaveToFile(slot, Path.DataDir + note->DataName);
+    } else {
+        if (FName == L"///") {
+            SendMessageW(re, EM_SETREADONLY, FALSE, 0);
+            SendMessageW(re, WM_PASTE, 0, 0);
+            SendMessageW(re, EM_SETREADONLY, TRUE, 0);
+        } else if (FName == L"|||") {
+            RECT r = note->Bounds();
+            note->SetBounds(DdeLeft, DdeTop, r.right - r.left, r.bottom - r.top);
+            for (const auto& line : DdeLines) RichAppendLine(re, line);
+            CompDate(slot);
+        } else if (FName != L"@@@") {
+            std::vector<std::wstring> lines;
+            bool ok = ReadTextLines(FName, lines);
+            for (const auto& line : lines) RichAppendLine(re, line);
+            CompDate(slot);
+            if (!ok) ShowMsg(L"Read Error", MB_ICONERROR, hwnd_);
+            if (note->Tomei == 0) {
+                BottomAllExcept = slot;
+                BottomAll();
+                BottomAllExcept = kNoSlot;
+                note->ZOrderFG = TRUE;
+            }
+        }
+        note->ApplyLineSpace();
+        RichEdSaveToFile(slot, Path.DataDir + note->DataName);
+        CompDate(slot);
+        note->LineCnt = int(RichLines(re).size());
+        MakingNote = 0;
+    }
+    // 6.
+    if (FName.empty() || FName == L"///" || FName == L"@@@" || FName == L"|||") ApplyNoteTranslucency(note);
+    // 7.
+    SaveData(Path.DataFilePath);
+    // 8. A left-over copy of an older note of this number must not come back.
+    DeleteFileW((Path.DataDir + L"Org\\" + note->DataName).c_str());
+    return slot;
+}
+
+void RARADAVE::RepKelup(int A, int B) {
+    TKELUPSHI* a = TextNotes.At(A);
+    if (!a) return;
+    int s = TextNotes.LowestFree();
+    if (s == kNoSlot) return;
+    PendingBorder = a->Border == 1 ? -1 : 0;
+    TKELUPSHI* n = NewTextNoteWindow(s, PendingBorder != 0);
+    if (!n) return;
+    n->ORGColor = a->ORGColor;
+    n->SetColor(a->ORGColor);
+    n->WakuNum = n->WakuNumBk = a->WakuNum;
+    n->WakuSet(a->WakuNum);
+    n->Border = a->Border;
+    n->StOnTp = a->StOnTp;
+    n->Tomei = a->Tomei;
+    n->SndName = a->SndName;
+    n->BkgndName = a->BkgndName;
+    n->BkgndTrans = a->BkgndTrans;
+    n->LineSpace = a->LineSpace;
+    n->AlphaValue = a->AlphaValue;
+    n->K_Date = B == 0 ? a->K_Date : 0;
+    n->EveryDay = B == 0 ? a->EveryDay : 0;
+    n->MakeDT = NowAsDateTime();
+    n->KeyOpen = n->LockMode = 0;
+    n->SenderName.clear();
+    n->SenderAddr.clear();
+    n->OpenFName.clear();
+    n->SenderSex = L"0";
+    n->SendDate = n->SendTime = 0;
+    n->DataName = TextFileName(s);
+
+    // The duplicate goes below the original, or above it near the screen's foot.
+    RECT r = a->Bounds();
+    int w = r.right - r.left, h = r.bottom - r.top;
+    int top = (r.top + h < GetSystemMetrics(SM_CYSCREEN) - h) ? r.top + h + Config.H_B : r.top - h - Config.H_B;
+    n->SetBounds(r.left, top, w, h);
+
+    // The typing font of the original.
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    SendMessageW(a->RichEdit1(), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    SendMessageW(n->RichEdit1(), EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    SendMessageW(n->RichEdit1(), EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+
+    std::wstring src = Path.DataDir + a->DataName;
+    if (B == 0 && FileExists(src)) {
+        n->LoadText(src);
+        RichEdSaveToFile(s, Path.DataDir + n->DataName);
+        CompDate(s);
+    } else {
+        n->ApplyLineSpace();
+        RichEdSaveToFile(s, Path.DataDir + n->DataName);
+    }
+    n->ShowNote();
+    n->ApplyStacking(Config.Bottom);
+    ApplyNoteTranslucency(n);
+    SaveData(Path.DataFilePath);
+    DeleteFileW((Path.DataDir + L"Org\\" + n->DataName).c_str());
+}
+
+void RARADAVE::NewNormalClick() { MakeKelup(L""); }
+
+void RARADAVE::NewBMPClick() {}
+
+void RARADAVE::BottomAll() {
+    TextNotes.ForEach([&](int slot, TKELUPSHI* n) {
+        if (n->StOnTp != 1 && slot != BottomAllExcept) n->SetZOrder(HWND_BOTTOM, true);
+    });
+}
+
+}  // namespace kelup
