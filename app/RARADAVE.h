@@ -16,8 +16,10 @@
 #include "app/TimerClock.h"
 #include "base/Handles.h"
 #include "base/Window.h"
+#include "store/NoteRecord.h"
 #include "store/Slots.h"
 
+#include <array>
 #include <map>
 
 namespace kelup {
@@ -85,6 +87,13 @@ public:
     int MaxTextNotes = 99;
     int MaxImageNotes = 20;
     int UndoCount = 0;
+    // The last two peeled notes: element 0 the newest. Their text is in
+    // "kelup.kd0" and "kelup.kd1".
+    std::array<TextNoteRecord, 2> UndoNotes;
+    std::array<int, 2> UndoAlpha{255, 255};
+    std::array<int, 2> UndoCheckMode{0, 0};
+    int Recovering = 0;
+    int ReadErr = 0;
     int PendingBorder = 0;
     int BottomAllExcept = kNoSlot;
     int DirectEditNo = kNoSlot;
@@ -151,7 +160,12 @@ public:
     void AllocateSlots();          // store
     void ReleaseNotes();           // store
     void LoadData();               // store
-    void SaveData(const std::wstring& path);   // store
+    bool SaveData(const std::wstring& FileName);   // store
+    void LoadDataMain(const std::wstring& FileName);
+    TextNoteRecord RecordOf(TKELUPSHI* n) const;
+    void ApplyRecord(TKELUPSHI* n, const TextNoteRecord& r, bool undoRecord);
+    void ShowSealedFace(TKELUPSHI* n);
+    void UndoFormCopy(int S, int D);
     void LoadLists();              // net
     void ListSave();               // net
     void AllListWrite();           // net

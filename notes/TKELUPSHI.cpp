@@ -262,6 +262,11 @@ void TKELUPSHI::ShowNote() {
     }
 }
 
+void TKELUPSHI::M_TomeiClick() {
+    if (Tomei != 0) Tomei = 0;
+    else Tomei = 2;
+}
+
 bool TKELUPSHI::LoadText(const std::wstring& path) {
     bool ok = RichLoadFile(richEdit_, path);
     ApplyLineSpace();

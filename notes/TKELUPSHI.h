@@ -82,6 +82,8 @@ public:
     void ApplyAlpha();
 
     void ShowNote();
+    // Transparency on and off; the look comes with transparent notes.
+    void M_TomeiClick();
     bool LoadText(const std::wstring& path);
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
