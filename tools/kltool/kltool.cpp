@@ -12,6 +12,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <ddeml.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -633,6 +634,66 @@ int cmdHoldMutex(const Args& a) {
 }
 
 // Folders and code page as a program in this session sees them.
+// A DDE client: connects to the service and topic and sends one execute
+// transaction. The text goes in the ANSI code page; "\r", "\n" and "\\" in
+// --exec stand for CR, LF and a backslash. --exec-file sends a file's bytes.
+std::string utf8ToAnsi(const std::wstring& w) {
+    int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+HDDEDATA CALLBACK DdeClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
+
+int cmdDde(const Args& a) {
+    std::string data;
+    if (auto file = a.get(L"--exec-file")) {
+        HANDLE h = CreateFileW(file->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) fail(kFail, L"cannot open " + *file);
+        char buf[4096];
+        DWORD got = 0;
+        while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) data.append(buf, got);
+        CloseHandle(h);
+    } else {
+        std::wstring text, raw = a.need(L"--exec");
+        for (size_t i = 0; i < raw.size(); ++i) {
+            if (raw[i] == L'\\' && i + 1 < raw.size()) {
+                wchar_t n = raw[++i];
+                text += n == L'r' ? L'\r' : n == L'n' ? L'\n' : n;
+            } else {
+                text += raw[i];
+            }
+        }
+        int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+        data.assign(size_t(n), '\0');
+        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), data.data(), n, nullptr, nullptr);
+    }
+    std::string service = utf8ToAnsi(a.get(L"--service").value_or(L"Kelupon"));
+    std::string topic = utf8ToAnsi(a.get(L"--topic").value_or(L"DdeServerConv1"));
+    DWORD inst = 0;
+    if (DdeInitializeA(&inst, DdeClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) fail(kFail, L"DdeInitialize");
+    HSZ hs = service.empty() ? nullptr : DdeCreateStringHandleA(inst, service.c_str(), CP_WINANSI);
+    HSZ ht = DdeCreateStringHandleA(inst, topic.c_str(), CP_WINANSI);
+    HCONV conv = DdeConnect(inst, hs, ht, nullptr);
+    bool connected = conv != nullptr, ack = false;
+    if (conv) {
+        data.push_back('\0');
+        DWORD result = 0;
+        HDDEDATA r = DdeClientTransaction(reinterpret_cast<LPBYTE>(data.data()), DWORD(data.size()), conv, nullptr,
+                                          0, XTYP_EXECUTE, a.timeout(), &result);
+        ack = r != nullptr && (result & DDE_FACK);
+        DdeDisconnect(conv);
+    }
+    if (hs) DdeFreeStringHandle(inst, hs);
+    DdeFreeStringHandle(inst, ht);
+    DdeUninitialize(inst);
+    Json j;
+    j.beginObject().key("connected").boolean(connected).key("ack").boolean(ack).endObject();
+    out(j.text());
+    return connected ? kOk : kNotFound;
+}
+
 int cmdFolders(const Args&) {
     auto folder = [](int csidl) {
         wchar_t buf[MAX_PATH] = {};
@@ -677,7 +738,8 @@ const char kUsage[] =
     "  prop         (--hwnd H | --title T | --class C) --name P\n"
     "  mutex        --name N\n"
     "  hold-mutex   --name N [--ms MS]\n"
-    "  folders\n";
+    "  folders\n"
+    "  dde          --exec TEXT | --exec-file WINPATH [--service S] [--topic T] [--timeout MS]\n";
 
 }  // namespace
 
@@ -694,7 +756,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"endsession", cmdEndSession}, {L"command", cmdCommand},        {L"text", cmdText},
         {L"settext", cmdSetText},       {L"activate", cmdActivate},      {L"prop", cmdProp},
         {L"mutex", cmdMutex},           {L"hold-mutex", cmdHoldMutex},   {L"folders", cmdFolders},
-        {L"info", cmdInfo},
+        {L"info", cmdInfo},             {L"dde", cmdDde},
     };
     auto it = commands.find(argv[1]);
     if (it == commands.end()) {
