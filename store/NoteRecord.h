@@ -40,8 +40,10 @@ struct InlineText {
 
 // A text note, or one of the two undo holders (for which slot is 0 or 1, the
 // holder's index). Values follow the load rules: HideFG is 0 or 2, LineSpace
-// at least 20, dates of "none" are 0. Tomei is as stored: how a stored value
-// is applied depends on the file's version (the window layer's load step).
+// at least 20, dates of "none" (and dates no calendar holds) are 0. Tomei is
+// as stored: how a stored value is applied depends on the file's version
+// (the window layer's load step). Other numbers come as the file has them,
+// so anything that indexes a table with one (WakuNum, StOnTp) checks it.
 struct TextNoteRecord {
     int slot = 0;
 
@@ -79,8 +81,10 @@ struct TextNoteRecord {
 };
 
 // An image note. The 84-byte part is kept as the file holds it, reserved
-// fields included, so a record read from a file is written back unchanged;
-// the window layer applies the sizes of its load rules (ImageWindowExtent).
+// fields included, so a record read from a file is written back unchanged
+// (only HideFG is 0 or 2 and a deadline of none 0, as for text notes). The
+// window layer applies the sizes of its load rules (ImageWindowExtent) and
+// checks PictType, TitlePos and StOnTp before it relies on them.
 struct ImageNoteRecord {
     int slot = 0;                   // position in the file; image notes load into slots 0, 1, 2 ...
 
@@ -97,7 +101,10 @@ struct ImageNoteRecord {
     std::int32_t PictType = 0;      // 0 bitmap, 1 JPEG, 2 icon
     std::int32_t HideFG = 0;        // 0 or 2
     std::int32_t EveryDay = 0;
-    std::int32_t ORG_W = 0, ORG_H = 0;  // picture size as loaded; below 1 the writer uses the window size
+    // Picture size as loaded. When it is below 1 the window layer puts the
+    // window's width and height here before a save; the writer writes what
+    // it is given.
+    std::int32_t ORG_W = 0, ORG_H = 0;
     std::int32_t TitleFontColor = 0;
     std::int32_t Border = 0;
     std::array<std::int32_t, 3> reserved{};  // offsets 16, 76 and 80, carried as found
