@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "app/ShowMsg.h"
+#include "net/NetState.h"
 #include "extras/DdeServer.h"
 #include "notes/TKELUPSHI.h"
 #include "base/Messages.h"
@@ -132,6 +133,8 @@ LRESULT RARADAVE::OnQuery(int id) {
         case QueryId::DateUpdates: return DateUpdates;
         case QueryId::CtrlHeld: return CtrlHeld;
         case QueryId::ShowTaskBar: return Config.ShowTaskBar;
+        case QueryId::NativeReceived: return LRESULT(Net().nativeReceived);
+        case QueryId::IpmReceived: return LRESULT(Net().ipmReceived);
     }
     return -1;
 }
@@ -139,7 +142,7 @@ LRESULT RARADAVE::OnQuery(int id) {
 void RARADAVE::OnPowerBroadcast(WPARAM wp) {
     if (NetworkOff != 0) return;
     if (wp == 4 || wp == 5) {   // PBT_APMSUSPEND, PBT_APMSTANDBY
-        BroadCastExit();
+        BroadCastExit(false);
         IP_Close();
         ResumeFG = false;
     } else if (wp >= 6 && wp <= 8) {   // resume: critical, suspend, standby
@@ -244,6 +247,8 @@ LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case KM_QUERY:
             return OnQuery(int(wp));
+        case KM_DUMPLISTS:
+            return DumpLists();
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

@@ -28,6 +28,10 @@ class TKELUPSHI;
 class TBMPKELUPSHI;
 class DdeServer;
 struct DdeCommand;
+struct NetState;
+struct DiscoverySelf;
+struct DiscoveryOutcome;
+enum class NativeCommand;
 
 // The three ways of peeling a text note.
 enum class PeelKind { Log1, Exit, Comment };
@@ -171,7 +175,16 @@ public:
     void AllListWrite();           // net
     int IP_Init();                 // net: 0 on success, else the failing step
     void IP_Close();               // net
-    void BroadCastExit();          // net: "KL_EXIT" and the IP Messenger exit
+    void BroadCastExit(bool ipMessengerToo = true);   // net: "KL_EXIT" and the IP Messenger exit
+    NetState& Net();
+    void SendResult(int res, const std::wstring& ipa, const std::wstring& msg);
+    void PacketSend(const std::wstring& ipa, const std::string& data);
+    void BroadCast(const std::wstring& ipa, const std::wstring& hostName, NativeCommand command);
+    void SendResultP(int res, const std::wstring& ipa, const std::wstring& packetNo);
+    void BroadCastP(const std::wstring& command);
+    DiscoverySelf DiscoveryView();
+    void ApplyDiscovery(const DiscoveryOutcome& o, bool ipMessenger);
+    int DumpLists();
     void RecipientSearch();        // net/compose: the recipient search
     void OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger);   // net
     void OnPictureDone(WPARAM wp, LPARAM lp);                // transfer
@@ -209,6 +222,7 @@ private:
     bool ended_ = false;
     std::unique_ptr<ComScope> com_;
     std::unique_ptr<DdeServer> dde_;
+    std::unique_ptr<NetState> net_;
     // Windows of the notes, owned here; the slot tables point into them.
     std::vector<std::unique_ptr<TKELUPSHI>> textWindows_;
     std::map<UINT, std::pair<bool, int>> hiddenEntries_;   // menu id -> (text note?, number)

@@ -48,7 +48,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!main.Create(&app)) return 0;
     // The dialogs that live for the whole run follow the main window
     // (options, compose, about, dates, password, association, welcome,
-    // history, translucency); each subsystem creates its own.
+    // history, translucency); each subsystem creates its own. Creating the
+    // compose window starts the first search of the LAN.
+    main.RecipientSearch();
 
     // 6. The main window is never shown.
     MSG msg;

@@ -15,6 +15,9 @@ enum Message : unsigned {
     // Control channel for the test bench and tools: wParam is a QueryId,
     // the result is the value asked for (or -1 for an unknown id).
     KM_QUERY         = 0x8000 + 0x100, // WM_APP + 0x100
+    // Writes the send lists to DataDir\lists.dump (UTF-8; list index, TAB,
+    // caption, TAB, entry per line) and returns the number of lines.
+    KM_DUMPLISTS     = 0x8000 + 0x101,
 };
 
 // Values readable through KM_QUERY on the main window.
@@ -35,6 +38,8 @@ enum class QueryId : int {
     DateUpdates = 13,       // how many date updates the timer has run
     CtrlHeld = 14,
     ShowTaskBar = 15,
+    NativeReceived = 16,    // datagrams taken in on the native socket
+    IpmReceived = 17,       // ... and on the IP Messenger socket
 };
 
 // Property set on the main window once start-up has finished.

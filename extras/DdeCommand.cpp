@@ -1,5 +1,7 @@
 #include "extras/DdeCommand.h"
 
+#include "net/PacketText.h"
+
 namespace kelup {
 
 DdeCommand ParseDdeCommand(std::wstring_view text) {
@@ -27,41 +29,13 @@ DdeCommand ParseDdeCommand(std::wstring_view text) {
     return cmd;
 }
 
-namespace {
-
-// Cuts the field before the first ';' off the front of `rest`; without a ';'
-// the field is empty and `rest` stays.
-std::wstring TakeField(std::wstring& rest) {
-    size_t p = rest.find(L';');
-    if (p == std::wstring::npos) return {};
-    std::wstring field = rest.substr(0, p);
-    rest.erase(0, p + 1);
-    return field;
-}
-
-int ToIntOrZero(const std::wstring& s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == L' ') ++i;
-    bool neg = false;
-    if (i < s.size() && (s[i] == L'-' || s[i] == L'+')) neg = s[i++] == L'-';
-    if (i >= s.size()) return 0;
-    long long v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < L'0' || s[i] > L'9') return 0;
-        v = v * 10 + (s[i] - L'0');
-        if (v > 0x7FFFFFFFLL) return 0;
-    }
-    return int(neg ? -v : v);
-}
-
-}  // namespace
-
 DdeNoteRequest ParseDdeMakeKelup(const DdeCommand& cmd) {
     DdeNoteRequest r;
     std::wstring rest = cmd.args.empty() ? std::wstring() : cmd.args[0];
-    r.count = ToIntOrZero(TakeField(rest));
-    r.left = ToIntOrZero(TakeField(rest));
-    r.top = ToIntOrZero(TakeField(rest));
+    // A number that is missing or does not convert counts as 0.
+    r.count = ParseInt32(ExData(rest)).value_or(0);
+    r.left = ParseInt32(ExData(rest)).value_or(0);
+    r.top = ParseInt32(ExData(rest)).value_or(0);
     for (int i = 1; i <= r.count && size_t(i) < cmd.args.size(); ++i) r.lines.push_back(cmd.args[size_t(i)]);
     return r;
 }

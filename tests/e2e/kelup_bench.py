@@ -226,6 +226,13 @@ class KelupHost:
                  exe_dir: str = r"C:\Program Files\Kelupon", name: str = "host",
                  keep: bool | None = None):
         self.name = name
+        # Wine's server owns the sockets of every process of the prefix, so
+        # the network namespace it runs in is the one the program talks on.
+        # By default that is a namespace of its own with nothing in it: no
+        # datagram of a test ever leaves the machine. LAN tests put the
+        # server into their host's namespace instead.
+        self.server_wrapper: list[str] = ["unshare", "--net"]
+
         self.keep = bool(os.environ.get("KELUP_KEEP_PREFIX")) if keep is None else keep
         self.display = ensure_display()
         self.tmp = Path(tempfile.mkdtemp(prefix=f"kelup-e2e-{name}-"))
@@ -375,7 +382,7 @@ class KelupHost:
         in the prefix), and then one of them hangs. The server lingers
         SERVER_LINGER_S after the last process so that waits in a test never
         see it restart; cleanup() kills it."""
-        r = subprocess.run([WINESERVER, f"-p{SERVER_LINGER_S}"], env=self.env, timeout=30,
+        r = subprocess.run([*self.server_wrapper, WINESERVER, f"-p{SERVER_LINGER_S}"], env=self.env, timeout=30,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if r.returncode not in (0, 2):  # 2: already running
             raise BenchError(f"wineserver did not start (exit {r.returncode})")

@@ -1,0 +1,273 @@
+// The main window's datagram sockets: opening and closing them, sending in
+// both dialects, and taking every datagram in.
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include "app/RARADAVE.h"
+#include "app/ShowMsg.h"
+#include "base/Cp932.h"
+#include "base/Messages.h"
+#include "net/Discovery.h"
+#include "net/Identity.h"
+#include "net/IpMsgPacket.h"
+#include "net/NativePacket.h"
+#include "net/NetState.h"
+#include "net/PacketText.h"
+
+namespace kelup {
+
+namespace {
+
+LocalDateTime LocalNow() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+}
+
+sockaddr_in AddrOf(const std::wstring& ip, int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(u_short(port));
+    auto v = ParseIPv4(ip);
+    a.sin_addr.s_addr = v ? htonl(*v) : INADDR_NONE;
+    return a;
+}
+
+std::wstring DottedOf(const sockaddr_in& a) {
+    unsigned long v = ntohl(a.sin_addr.s_addr);
+    return std::to_wstring(v >> 24) + L"." + std::to_wstring((v >> 16) & 255) + L"." + std::to_wstring((v >> 8) & 255) +
+           L"." + std::to_wstring(v & 255);
+}
+
+void SendTo(SOCKET s, const std::string& bytes, const std::wstring& ip, int port) {
+    if (s == INVALID_SOCKET || bytes.empty()) return;
+    sockaddr_in to = AddrOf(ip, port);
+    if (to.sin_addr.s_addr == INADDR_NONE && ip != L"255.255.255.255") return;
+    sendto(s, bytes.data(), int(std::min<size_t>(bytes.size(), 65535)), 0, reinterpret_cast<sockaddr*>(&to),
+           sizeof to);
+}
+
+}  // namespace
+
+NetState& RARADAVE::Net() {
+    if (!net_) net_ = std::make_unique<NetState>();
+    return *net_;
+}
+
+int RARADAVE::IP_Init() {
+    NetState& n = Net();
+    // 1.
+    wchar_t computer[MAX_COMPUTERNAME_LENGTH + 2] = {};
+    DWORD len = MAX_COMPUTERNAME_LENGTH + 1;
+    if (GetComputerNameW(computer, &len)) n.MyComputerName = computer;
+    // 2.
+    if (!n.wsaStarted) {
+        WSADATA wsa;
+        if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) return 1;
+        n.wsaStarted = true;
+    }
+    // 3.
+    int status = 0;
+    n.NativeSock = socket(AF_INET, SOCK_DGRAM, 0);
+    if (n.NativeSock == INVALID_SOCKET) return 2;
+    n.IpmSock = socket(AF_INET, SOCK_DGRAM, 0);
+    if (n.IpmSock == INVALID_SOCKET) status = 92;
+    // 5.
+    BOOL on = TRUE;
+    if (setsockopt(n.NativeSock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char*>(&on), sizeof on) != 0) return 3;
+    if (n.IpmSock != INVALID_SOCKET &&
+        setsockopt(n.IpmSock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char*>(&on), sizeof on) != 0)
+        status = 93;
+    // 6.
+    n.MyIPAddr.clear();
+    n.LocalAddrList.clear();
+    char host[51] = {};
+    if (gethostname(host, 50) == 0) {
+        if (hostent* he = gethostbyname(host); he && he->h_addrtype == AF_INET) {
+            for (int i = 0; he->h_addr_list[i] && i < 16; ++i) {
+                sockaddr_in a{};
+                memcpy(&a.sin_addr, he->h_addr_list[i], 4);
+                n.LocalAddrList.push_back(DottedOf(a));
+            }
+        }
+    }
+    // 7.
+    int buf = 32768;
+    for (SOCKET s : {n.NativeSock, n.IpmSock}) {
+        if (s == INVALID_SOCKET) continue;
+        setsockopt(s, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<char*>(&buf), sizeof buf);
+        setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&buf), sizeof buf);
+    }
+    // 8., 9.
+    sockaddr_in nativeAddr{}, ipmAddr{};
+    nativeAddr.sin_family = ipmAddr.sin_family = AF_INET;
+    nativeAddr.sin_port = htons(u_short(Config.Port));
+    ipmAddr.sin_port = Config.APPLYIPMES == 0 ? 0 : htons(u_short(Config.PortP));
+    nativeAddr.sin_addr.s_addr = ipmAddr.sin_addr.s_addr = INADDR_ANY;
+    if (Config.MustIPAddr >= 1 && size_t(Config.MustIPAddr) <= n.LocalAddrList.size()) {
+        const std::wstring& chosen = n.LocalAddrList[size_t(Config.MustIPAddr - 1)];
+        if (auto v = ParseIPv4(chosen)) {
+            nativeAddr.sin_addr.s_addr = ipmAddr.sin_addr.s_addr = htonl(*v);
+            n.MyIPAddr = chosen;
+        }
+    }
+    // 10.
+    if (bind(n.NativeSock, reinterpret_cast<sockaddr*>(&nativeAddr), sizeof nativeAddr) != 0) {
+        ShowMsg(L"bind失敗: WSAGetLastError=" + std::to_wstring(WSAGetLastError()) + L" Port=" +
+                    std::to_wstring(Config.Port),
+                0, hwnd_);
+        closesocket(n.NativeSock);
+        n.NativeSock = INVALID_SOCKET;
+        return 4;
+    }
+    // 11.
+    if (n.IpmSock != INVALID_SOCKET && bind(n.IpmSock, reinterpret_cast<sockaddr*>(&ipmAddr), sizeof ipmAddr) != 0)
+        status = 94;
+    // 12.
+    n.MyDispName = Config.MyName.empty() ? MyUserName : Config.MyName;
+    n.MySectName = Config.MySection;
+    n.MyHostName = CreateMyHostName({Config.MyName, n.MyComputerName, Config.MySection, Config.Sex});
+    // 14. Readiness arrives as window messages.
+    WSAAsyncSelect(n.NativeSock, hwnd_, KM_SOCKET, FD_READ | FD_WRITE | FD_CLOSE);
+    if (n.IpmSock != INVALID_SOCKET) WSAAsyncSelect(n.IpmSock, hwnd_, KM_SOCKET_IPMSG, FD_READ | FD_WRITE | FD_CLOSE);
+    return status;
+}
+
+void RARADAVE::IP_Close() {
+    NetState& n = Net();
+    for (SOCKET* s : {&n.NativeSock, &n.IpmSock}) {
+        if (*s == INVALID_SOCKET) continue;
+        WSAAsyncSelect(*s, hwnd_, 0, 0);
+        closesocket(*s);
+        *s = INVALID_SOCKET;
+    }
+    if (n.wsaStarted) {
+        WSACleanup();
+        n.wsaStarted = false;
+    }
+}
+
+void RARADAVE::SendResult(int res, const std::wstring& ipa, const std::wstring& msg) {
+    if (NetworkOff == 1) return;
+    NetState& n = Net();
+    auto bytes = BuildResultPacket(res, n.MyIPAddr, n.MyHostName, msg, LocalNow());
+    if (bytes) SendTo(n.NativeSock, *bytes, ipa, Config.Port);
+}
+
+void RARADAVE::PacketSend(const std::wstring& ipa, const std::string& data) {
+    SendResult(int(NativeResult::Dummy), ipa, L"");
+    Delay(100);
+    SendTo(Net().NativeSock, data.substr(0, 65535), ipa, Config.Port);
+}
+
+void RARADAVE::BroadCast(const std::wstring& ipa, const std::wstring& hostName, NativeCommand command) {
+    NetState& n = Net();
+    std::vector<std::wstring> targets = BroadcastDestinations(n.IPAddrList);
+    for (size_t i = 0; i < targets.size(); ++i) {
+        BroadcastPacket b;
+        b.command = command;
+        b.addr = ipa;
+        b.identity = hostName;
+        b.relay = std::wstring(BroadcastRelayFlag(command, i > 0));
+        b.broadcastMode = std::to_wstring(Config.BroadcastMode);
+        if (auto bytes = BuildBroadcast(b)) SendTo(n.NativeSock, *bytes, targets[i], Config.Port);
+    }
+}
+
+void RARADAVE::SendResultP(int res, const std::wstring& ipa, const std::wstring& packetNo) {
+    NetState& n = Net();
+    IpMsgSelf self{Config.Sex, MyUserName, n.MyComputerName, Config.MyName, Config.MySection};
+    auto bytes = BuildIpMsgResult(res, self, packetNo, n.packetNumbers.Next(LocalNow()));
+    if (bytes) SendTo(n.IpmSock, *bytes, ipa, Config.PortP);
+}
+
+void RARADAVE::BroadCastP(const std::wstring& command) {
+    NetState& n = Net();
+    auto bytes = BuildIpMsgBroadcast(Config.Sex, MyUserName, n.MyComputerName, n.MyDispName, n.MySectName, command);
+    if (!bytes) return;
+    for (const auto& target : BroadcastDestinations(n.IPAddrList)) SendTo(n.IpmSock, *bytes, target, Config.PortP);
+}
+
+void RARADAVE::BroadCastExit(bool ipMessengerToo) {
+    NetState& n = Net();
+    BroadCast(n.MyIPAddr, n.MyHostName, NativeCommand::Exit);
+    if (ipMessengerToo) BroadCastP(L"2");
+}
+
+DiscoverySelf RARADAVE::DiscoveryView() {
+    NetState& n = Net();
+    DiscoverySelf self;
+    self.myIPAddr = n.MyIPAddr;
+    self.myHostName = n.MyHostName;
+    self.myComputerName = n.MyComputerName;
+    self.displayMyName = Config.DisplayMyName == 1;
+    self.matchMode = Config.ListCheckMode == 0 ? MatchMode::ByAddress : MatchMode::ByComputerName;
+    self.busy = BusyFG == 1;
+    return self;
+}
+
+void RARADAVE::ApplyDiscovery(const DiscoveryOutcome& o, bool ipMessenger) {
+    NetState& n = Net();
+    if (o.learnedAddr && n.MyIPAddr.empty()) n.MyIPAddr = *o.learnedAddr;
+    if (o.nativeAnswer) SendResult(*o.nativeAnswer, o.answerTo, L"");
+    if (o.ipMsgAnswer) SendResultP(*o.ipMsgAnswer, o.answerTo, L"");
+    if (o.relay) BroadCast(o.relay->addr, o.relay->identity, o.relay->command);
+    // The compose window shows the lists once it exists.
+}
+
+void RARADAVE::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
+    NetState& n = Net();
+    SOCKET s = SOCKET(wp);
+    if (s == INVALID_SOCKET || (s != n.NativeSock && s != n.IpmSock)) return;
+    if (WSAGETSELECTEVENT(lp) != FD_READ) return;
+    // One datagram per notification; the socket tells again while more wait.
+    static char buffer[65536];
+    sockaddr_in from{};
+    int fromLen = sizeof from;
+    int size = ipMessenger ? 2048 : 65536;
+    int got = recvfrom(s, buffer, size, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+    if (got <= 0) return;
+    std::string_view datagram(buffer, size_t(got));
+    std::wstring source = DottedOf(from);
+
+    if (!ipMessenger) {
+        ++n.nativeReceived;
+        auto packet = ParseNativePacket(datagram, LocalNow());
+        if (!packet) return;
+        switch (packet->command) {
+            case NativeCommand::NetEntry:
+            case NativeCommand::NetEntrySub:
+            case NativeCommand::Exit:
+            case NativeCommand::ExitSub:
+                if (auto* b = std::get_if<BroadcastPacket>(&packet->body))
+                    ApplyDiscovery(OnNativeBroadcast(n.lists, DiscoveryView(), *b, source), false);
+                break;
+            case NativeCommand::BcAns:
+                if (auto* r = std::get_if<ResultPacket>(&packet->body))
+                    ApplyDiscovery(OnBcAns(n.lists, DiscoveryView(), *r, source), false);
+                break;
+            default:
+                // Notes, receipts, transfers and shutdown requests are handled
+                // by their own features; until then they are dropped.
+                break;
+        }
+        return;
+    }
+    ++n.ipmReceived;
+    if (Config.APPLYIPMES == 0) return;
+    auto packet = ParseIpMsgPacket(datagram);
+    if (!packet) return;
+    switch (GetCommand(packet->command)) {
+        case ipmsg::kEntry:
+        case ipmsg::kAnsEntry:
+        case ipmsg::kExit:
+            ApplyDiscovery(OnIpMsgAnnouncement(n.lists, DiscoveryView(), *packet, source), true);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace kelup
