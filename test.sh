@@ -19,6 +19,11 @@ cmake --preset host-asan >/dev/null
 cmake --build --preset host-asan
 ctest --preset host-asan -j "$JOBS"
 
+echo "== host: short bounded runs of the fuzz targets (clang, libFuzzer)"
+cmake --preset host-fuzz >/dev/null
+cmake --build --preset host-fuzz
+ctest --test-dir build/host-fuzz -R fuzz_smoke --output-on-failure
+
 echo "== win64: program, window layer and end-to-end tests under Wine"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
