@@ -224,7 +224,7 @@ class KelupHost:
 
     def __init__(self, exe: str | os.PathLike, kltool: str | os.PathLike, *,
                  exe_dir: str = r"C:\Program Files\Kelupon", name: str = "host",
-                 keep: bool | None = None):
+                 keep: bool | None = None, wrapper: list[str] | None = None):
         self.name = name
         # Wine's server owns the sockets of every process of the prefix, so
         # the network namespace it runs in is the one the program talks on.
@@ -232,6 +232,12 @@ class KelupHost:
         # datagram of a test ever leaves the machine. LAN tests put the
         # server into their host's namespace instead.
         self.server_wrapper: list[str] = ["unshare", "--net"]
+        # `wrapper` (LAN tests): a command prefix that runs the server and
+        # every Wine process of the prefix inside one host's namespaces, e.g.
+        # ["nsenter", "--net=...", "--uts=...", "--"] (see lan.py).
+        self.wine_wrapper: list[str] = list(wrapper or [])
+        if wrapper:
+            self.server_wrapper = list(wrapper)
 
         self.keep = bool(os.environ.get("KELUP_KEEP_PREFIX")) if keep is None else keep
         self.display = ensure_display()
@@ -393,8 +399,8 @@ class KelupHost:
         err = open(self.logs / f"{log}.err", "ab")
         self._log_files += [out, err]
         cwd = self.win_to_linux(self.profile)  # not the program's folder, as from the Run key
-        return subprocess.Popen([WINE64, *args], env=self.env, cwd=cwd, stdin=subprocess.DEVNULL,
-                                stdout=out, stderr=err)
+        return subprocess.Popen([*self.wine_wrapper, WINE64, *args], env=self.env, cwd=cwd,
+                                stdin=subprocess.DEVNULL, stdout=out, stderr=err)
 
     def start(self, *args: str) -> subprocess.Popen:
         """Starts the program; see spawn() for more instances."""
@@ -474,8 +480,8 @@ class KelupHost:
         # Files, not pipes: Wine system processes started along with a
         # command inherit its output handles and would keep a pipe open.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            p = subprocess.Popen([WINE64, self.kltool_path, *argv], env=self.env, stdin=subprocess.DEVNULL,
-                                 stdout=out, stderr=err)
+            p = subprocess.Popen([*self.wine_wrapper, WINE64, self.kltool_path, *argv], env=self.env,
+                                 stdin=subprocess.DEVNULL, stdout=out, stderr=err)
             try:
                 code = p.wait(timeout)
             except subprocess.TimeoutExpired:
@@ -605,8 +611,8 @@ class KelupHost:
         self.ensure_server()
         log = self.logs / f"mutex{len(self.extra) + 1}.out"
         with open(log, "wb") as out:
-            p = subprocess.Popen([WINE64, self.kltool_path, "hold-mutex", "--name", name], env=self.env,
-                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+            p = subprocess.Popen([*self.wine_wrapper, WINE64, self.kltool_path, "hold-mutex", "--name", name],
+                                 env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
         self.extra.append(p)
         wait_until(lambda: log.read_bytes().endswith(b"\n") or p.poll() is not None, 30, what="hold-mutex")
         if p.poll() is not None:
