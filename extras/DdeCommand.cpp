@@ -1,26 +1,12 @@
 #include "extras/DdeCommand.h"
 
+#include "base/TextLines.h"
 #include "net/PacketText.h"
 
 namespace kelup {
 
 DdeCommand ParseDdeCommand(std::wstring_view text) {
-    std::vector<std::wstring> lines;
-    std::wstring cur;
-    bool pending = false;   // text or a break since the last line ended
-    for (size_t i = 0; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        if (c == L'\r' || c == L'\n') {
-            lines.push_back(cur);
-            cur.clear();
-            pending = false;
-            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        } else {
-            cur += c;
-            pending = true;
-        }
-    }
-    if (pending) lines.push_back(cur);
+    std::vector<std::wstring> lines = SplitLines(text);
     DdeCommand cmd;
     if (!lines.empty()) {
         cmd.word = lines[0];

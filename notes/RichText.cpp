@@ -4,6 +4,7 @@
 
 #include "base/Cp932.h"
 #include "base/FileOps.h"
+#include "base/TextLines.h"
 
 namespace kelup {
 
@@ -67,24 +68,7 @@ std::wstring RichPlainText(HWND re) {
     return text;
 }
 
-std::vector<std::wstring> RichLines(HWND re) {
-    std::vector<std::wstring> lines;
-    std::wstring text = RichPlainText(re);
-    if (text.empty()) return lines;
-    std::wstring cur;
-    for (size_t i = 0; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        if (c == L'\r' || c == L'\n') {
-            lines.push_back(cur);
-            cur.clear();
-            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        } else {
-            cur += c;
-        }
-    }
-    lines.push_back(cur);
-    return lines;
-}
+std::vector<std::wstring> RichLines(HWND re) { return SplitLines(RichPlainText(re), true); }
 
 void RichClear(HWND re) { SetWindowTextW(re, L""); }
 

@@ -7,6 +7,7 @@
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
 #include "base/FileOps.h"
+#include "base/TextLines.h"
 #include "dates/DateTime.h"
 #include "notes/RichText.h"
 #include "notes/TKELUPSHI.h"
@@ -82,19 +83,7 @@ namespace {
 bool ReadTextLines(const std::wstring& path, std::vector<std::wstring>& lines) {
     std::string bytes;
     bool ok = ReadWholeFile(path, bytes);
-    std::wstring text = FromCp932(bytes);
-    std::wstring cur;
-    for (size_t i = 0; i < text.size(); ++i) {
-        wchar_t c = text[i];
-        if (c == L'\r' || c == L'\n') {
-            lines.push_back(cur);
-            cur.clear();
-            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) lines.push_back(cur);
+    lines = SplitLines(FromCp932(bytes));
     return ok;
 }
 

@@ -7,6 +7,7 @@
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
 #include "base/FileOps.h"
+#include "base/TextLines.h"
 #include "dates/DateTime.h"
 #include "notes/RichText.h"
 #include "notes/TKELUPSHI.h"
@@ -32,22 +33,6 @@ std::wstring FormatTime(const CivilDateTime& t) {
     wchar_t buf[64] = {};
     GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, 64);
     return buf;
-}
-
-std::vector<std::wstring> SplitLines(const std::wstring& text) {
-    std::vector<std::wstring> lines;
-    std::wstring cur;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\r' || text[i] == L'\n') {
-            lines.push_back(cur);
-            cur.clear();
-            if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-        } else {
-            cur += text[i];
-        }
-    }
-    if (!cur.empty()) lines.push_back(cur);
-    return lines;
 }
 
 // The comment dialog; true when the user chose to peel.
