@@ -11,7 +11,8 @@ std::wstring PeelLogEntry(const std::wstring& made, const std::wstring& peeled,
         e += L"[コメント]\r\n";
         for (const auto& l : *comment) e += l + L"\r\n";
     }
-    e += L"\r\n";
+    // A line that itself holds CR LF: entries stand two empty lines apart.
+    e += L"\r\n\r\n";
     return e;
 }
 
