@@ -182,6 +182,8 @@ public:
     void BroadCast(const std::wstring& ipa, const std::wstring& hostName, NativeCommand command);
     void SendResultP(int res, const std::wstring& ipa, const std::wstring& packetNo);
     void BroadCastP(const std::wstring& command);
+    // An IP Messenger message; the result is its packet number.
+    std::uint32_t PacketSendP(const std::wstring& ipa, bool hidden, bool password, const std::wstring& text);
     DiscoverySelf DiscoveryView();
     void ApplyDiscovery(const DiscoveryOutcome& o, bool ipMessenger);
     int DumpLists();

@@ -183,6 +183,14 @@ void RARADAVE::SendResultP(int res, const std::wstring& ipa, const std::wstring&
     if (bytes) SendTo(n.IpmSock, *bytes, ipa, Config.PortP);
 }
 
+std::uint32_t RARADAVE::PacketSendP(const std::wstring& ipa, bool hidden, bool password, const std::wstring& text) {
+    NetState& n = Net();
+    std::uint32_t packetNo = n.packetNumbers.Next(LocalNow());
+    SendTo(n.IpmSock, BuildIpMsgMessage(packetNo, n.MyDispName, n.MyComputerName, hidden, password, text), ipa,
+           Config.PortP);
+    return packetNo;
+}
+
 void RARADAVE::BroadCastP(const std::wstring& command) {
     NetState& n = Net();
     auto bytes = BuildIpMsgBroadcast(Config.Sex, MyUserName, n.MyComputerName, n.MyDispName, n.MySectName, command);
