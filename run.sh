@@ -28,6 +28,15 @@ if [[ -z "${DISPLAY:-}" ]] || ! xdpyinfo >/dev/null 2>&1; then
   virtual=1
 fi
 
+# Wine's server owns the program's sockets. Unless asked for the real
+# network (KELUP_RUN_NETWORK=1), it runs in a network namespace of its own, so
+# trying the program out sends nothing to the LAN.
+wineserver -k 2>/dev/null || true
+if [[ "${KELUP_RUN_NETWORK:-0}" != 1 ]] && unshare --net true 2>/dev/null; then
+  unshare --net wineserver -p5
+  echo "LAN functions are isolated (KELUP_RUN_NETWORK=1 puts the program on the real network)."
+fi
+
 SHOT="$ROOT/build/kelupon-screen.png"
 echo "Kelupon.exe: $EXE"
 echo "Wine prefix: $WINEPREFIX (notes: see config.ini in drive_c/users/*/AppData/Roaming/KELUPG5)"
