@@ -41,7 +41,9 @@ SHOT="$ROOT/build/kelupon-screen.png"
 echo "Kelupon.exe: $EXE"
 echo "Wine prefix: $WINEPREFIX (notes: see config.ini in drive_c/users/*/AppData/Roaming/KELUPG5)"
 cd "$APPDIR"
-"$WINE64" Kelupon.exe &
+# Only this script hears Ctrl+C; it then ends the program the way the exit
+# command does, so the notes are saved.
+setsid "$WINE64" Kelupon.exe &
 pid=$!
 stop() {
   "$WINE64" "$APPDIR/kltool.exe" close --class RARADAVE >/dev/null 2>&1 || true

@@ -199,6 +199,12 @@ LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             FormCreate();
             return 0;
         case WM_CLOSE:
+            // A close while the start-up still runs (a dialog of it is up)
+            // waits until the start has finished.
+            if (!started_) {
+                closePending_ = true;
+                return 0;
+            }
             ProgramEnd();
             return 0;
         case WM_QUERYENDSESSION:

@@ -222,6 +222,9 @@ private:
     bool delayCancel_ = false;
     int delayDepth_ = 0;
     bool ended_ = false;
+    bool started_ = false;        // the initialisation has finished
+    bool closePending_ = false;   // a close asked for while initialising
+    bool notesLoaded_ = false;    // the notes were read: saving them is safe
     std::unique_ptr<ComScope> com_;
     std::unique_ptr<DdeServer> dde_;
     std::unique_ptr<NetState> net_;

@@ -23,8 +23,8 @@ void RARADAVE::ProgramEnd() {
     WriteRecipientMenuItems();
     // 5. The lists are written in step 14; any wait in progress ends now.
     delayCancel_ = true;
-    // 6.
-    SaveData(Path.DataFilePath);
+    // 6. Notes that were never read are never written over.
+    if (notesLoaded_) SaveData(Path.DataFilePath);
     ColorSave();
     // 7., 8.
     WriteWindowKeys();
@@ -49,7 +49,7 @@ void RARADAVE::ProgramEnd() {
     }
     // 15. The remote shutdown joins here with the network.
     // 16. Never a half-written backup: the copy replaces it only when whole.
-    if (FileExists(Path.DataFilePath)) CopyFileAtomic(Path.DataFilePath, Path.BackupFilePath);
+    if (notesLoaded_ && FileExists(Path.DataFilePath)) CopyFileAtomic(Path.DataFilePath, Path.BackupFilePath);
 
     RemovePropW(hwnd_, kReadyProp);
     DestroyWindow(hwnd_);

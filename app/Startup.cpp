@@ -212,6 +212,7 @@ void RARADAVE::FormCreate() {
     ColorLoad();
     // 23.
     LoadData();
+    notesLoaded_ = true;
     M_DateUp1Click();
     // 24.
     PruneMainMenu();
@@ -233,6 +234,8 @@ void RARADAVE::FormCreate() {
     // Other programs may drive the program from now on.
     StartDde();
     SetPropW(hwnd_, kReadyProp, reinterpret_cast<HANDLE>(1));
+    started_ = true;
+    if (closePending_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 }  // namespace kelup

@@ -5,11 +5,13 @@ xvfb_start() {
   local n
   for n in $(seq 90 140); do
     [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    KELUP_XVFB_PID=$!
+    # A session of its own: Ctrl+C in the terminal must not take the display
+    # away from a program that is still saving.
+    setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    KELUP_XVFB_DISPLAY=":$n"
     export DISPLAY=":$n"
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    trap 'kill $KELUP_XVFB_PID 2>/dev/null || true' EXIT
+    trap 'pkill -f "^Xvfb $KELUP_XVFB_DISPLAY " 2>/dev/null || true' EXIT
     return 0
   done
   echo "no free X display" >&2; return 1

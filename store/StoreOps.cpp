@@ -158,6 +158,9 @@ void RARADAVE::LoadData() {
     ReadErr = 0;
     if (FileExists(Path.DataFilePath)) LoadDataMain(Path.DataFilePath);
     if (ReadErr != 1) return;
+    // The next save replaces the unreadable file: keep it aside first, so
+    // what it still holds is not lost for good.
+    CopyFileAtomic(Path.DataFilePath, Path.DataFilePath + L".damaged");
     ReleaseNotes();
     if (FileExists(Path.BackupFilePath)) {
         ShowMsg(L"ファイル読込みでエラーが発生したので\rバックアップで復旧します", MB_ICONINFORMATION, hwnd_);
