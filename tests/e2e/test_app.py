@@ -76,6 +76,22 @@ def test_first_run_welcome_then_message_then_ready(host, radio, message, network
     assert (h.query(Q.NetworkOff), common["UseNetwork"]) == (network_off, str(network_off))
 
 
+def test_exit_asked_for_during_the_welcome_waits_for_the_start(host):
+    h = host()
+    h.start()
+    h.wait_window(WELCOME, visible=True)
+    h.close()
+    h.check(WELCOME, NO_NETWORK)
+    wait_until(lambda: h.control(h.wait_window(WELCOME), "OK")["enabled"], what="OK enabled after a choice")
+    h.click(WELCOME, "OK")
+    h.wait_window(APP_TITLE, DIALOG_CLASS, visible=True)
+    h.click(APP_TITLE, "OK", DIALOG_CLASS)
+    # The start finishes, then the close runs the usual shutdown.
+    assert h.wait_exit(60) == 0
+    assert h.read_ini(h.config_ini)["COMMON"]["UseNetwork"] == "1"
+    assert h.read_ini(h.kelup_ini())["Config"]["EditorW"]
+
+
 # ---- folders and older settings ------------------------------------------------
 
 @pytest.mark.parametrize("save_path", ["", "C:\\KelupData\\"], ids=["default", "own-folder"])

@@ -611,6 +611,7 @@ def test_broken_data_file_recovers_from_backup(configured, data, backup, boxes, 
             truncate_in_third_record(files[name])
         elif state == "missing":
             files[name].unlink()
+    broken = files["data"].read_bytes() if data == "truncated" else None
 
     h.start()
     shown = answer_boxes(h, len(boxes))
@@ -620,6 +621,9 @@ def test_broken_data_file_recovers_from_backup(configured, data, backup, boxes, 
     expected = {pos_of(i): "\r\n".join(lines_of(i)) for i in kept}
     assert count(h) == len(kept)
     assert texts_by_pos(h) == expected
+    # The unreadable file is kept aside before any save replaces it.
+    aside = data_path(h, "kelup.dat.damaged")
+    assert (aside.read_bytes() if aside.exists() else None) == broken
 
     # What was recovered is what the next start reads, without a word.
     stop(h)
