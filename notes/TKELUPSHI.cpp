@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/RARADAVE.h"
+#include "notes/HitZones.h"
 #include "notes/RichText.h"
 #include "res/resource.h"
 
@@ -17,19 +18,20 @@ constexpr int kInset = 2;   // the text area sits two pixels inside a frame
 
 int Margin() { return Main() ? std::max(Main()->Config.SizingMargin, 0) : 8; }
 
-// The nine zones of the note's surface, tested in this order.
+// The hit-test code of a zone of the note's surface.
 LRESULT ZoneOf(const RECT& c, POINT p, int m) {
-    auto in = [&](int l, int t, int r, int b) { return p.x >= l && p.x < r && p.y >= t && p.y < b; };
-    if (in(c.left + m, c.top + m, c.right - m, c.bottom - m)) return HTCAPTION;
-    if (in(c.right - m, c.top + m, c.right, c.bottom - m)) return HTRIGHT;
-    if (in(c.left, c.top + m, c.left + m, c.bottom - m)) return HTLEFT;
-    if (in(c.left + m, c.top, c.right - m, c.top + m)) return HTTOP;
-    if (in(c.left + m, c.bottom - m, c.right - m, c.bottom)) return HTBOTTOM;
-    if (in(c.left, c.top, c.left + m, c.top + m)) return HTTOPLEFT;
-    if (in(c.left, c.bottom - m, c.left + m, c.bottom)) return HTBOTTOMLEFT;
-    if (in(c.right - m, c.bottom - m, c.right, c.bottom)) return HTBOTTOMRIGHT;
-    if (in(c.right - m, c.top, c.right, c.top + m)) return HTTOPRIGHT;
-    return HTNOWHERE;
+    switch (ZoneAt(c.left, c.top, c.right, c.bottom, p.x, p.y, m)) {
+        case Zone::Inner: return HTCAPTION;
+        case Zone::Right: return HTRIGHT;
+        case Zone::Left: return HTLEFT;
+        case Zone::Top: return HTTOP;
+        case Zone::Bottom: return HTBOTTOM;
+        case Zone::TopLeft: return HTTOPLEFT;
+        case Zone::BottomLeft: return HTBOTTOMLEFT;
+        case Zone::BottomRight: return HTBOTTOMRIGHT;
+        case Zone::TopRight: return HTTOPRIGHT;
+        default: return HTNOWHERE;
+    }
 }
 
 const wchar_t* CursorFor(LRESULT zone) {
