@@ -96,6 +96,9 @@ public:
     std::array<TextNoteRecord, 2> UndoNotes;
     std::array<int, 2> UndoAlpha{255, 255};
     std::array<int, 2> UndoCheckMode{0, 0};
+    // Image notes as read from the data file, written back unchanged until
+    // image notes have windows of their own.
+    std::vector<ImageNoteRecord> KeptImageRecords;
     int Recovering = 0;
     int ReadErr = 0;
     int PendingBorder = 0;

@@ -133,6 +133,7 @@ bool RARADAVE::SaveData(const std::wstring& FileName) {
         content.textNotes.push_back(RecordOf(n));
         half.notes[slot] = n->AlphaValue;
     });
+    content.imageNotes = KeptImageRecords;
     content.undoCount = UndoCount;
     content.undo = UndoNotes;
     half.undo = UndoAlpha;
@@ -162,6 +163,7 @@ void RARADAVE::LoadData() {
     // what it still holds is not lost for good.
     CopyFileAtomic(Path.DataFilePath, Path.DataFilePath + L".damaged");
     ReleaseNotes();
+    KeptImageRecords.clear();
     if (FileExists(Path.BackupFilePath)) {
         ShowMsg(L"ファイル読込みでエラーが発生したので\rバックアップで復旧します", MB_ICONINFORMATION, hwnd_);
         Recovering = 1;
@@ -238,6 +240,7 @@ void RARADAVE::LoadDataMain(const std::wstring& FileName) {
         n->ApplyLineSpace();
         loaded.push_back(n);
     }
+    KeptImageRecords = c.imageNotes;
     UndoCount = std::min(c.undoCount, result.undoRecords);
     if (result.undoRecords > 0) UndoNotes = c.undo;
     UndoNotes[0].DataName = L"kelup.kd0";

@@ -765,3 +765,42 @@ def test_kill_during_saves_leaves_a_readable_data_file(configured):
 
     # Every note's text, once more at the end.
     assert texts_by_pos(h) == {kill_pos(j): kill_text(j) for j in saved}
+
+
+# ---- image notes kept as they are ------------------------------------------------------
+
+def pack_str(text: str) -> bytes:
+    raw = text.encode("cp932") + b"\0"
+    return struct.pack("<i", len(raw)) + raw
+
+
+def undo_record() -> bytes:
+    return (pack_str("BackUp ") + struct.pack("<d", 0) + bytes(96) + pack_str("kelup.kd0") + struct.pack("<d", 0)
+            + pack_str("") + pack_str("") + struct.pack("<dd", 0, 0) + pack_str("") + pack_str("") + pack_str(""))
+
+
+def image_record(title: str, path: str) -> bytes:
+    # Every int of the 84-byte part distinct, reserved fields included, so a
+    # field written from the wrong place shows.
+    fields = struct.pack("<21i", 40, 50, 320, 240, 7777, 1, 1, 1, 0, 14, 1010, 1, 1, 0, 0, 640, 480, 255, 1, 8888, 9999)
+    return (pack_str("B_Kelup") + fields + pack_str("ＭＳ 明朝") + pack_str(title) + pack_str(path)
+            + struct.pack("<d", 46400.5) + pack_str("C:\\sounds\\ring.wav") + pack_str("C:\\docs\\plan.txt"))
+
+
+def test_image_notes_survive_saves_byte_for_byte(configured):
+    h = configured
+    images = [image_record("写真", "C:\\pics\\a.jpg"), image_record("", "C:\\pics\\b.bmp")]
+    data = (struct.pack("<4i", 0, len(images), 0, 99000) + pack_str("0" * DEFAULT_SLOTS) + b"".join(images)
+            + undo_record() + undo_record())
+    h.win_to_linux(h.data_dir()).mkdir(parents=True, exist_ok=True)
+    data_path(h, "kelup.dat").write_bytes(data)
+
+    start_ready(h)
+    assert h.message_boxes() == []
+    make_note(h, ["保存のきっかけ"], 10, 10)   # a save with the image notes still unseen
+    stop(h)
+
+    saved = data_path(h, "kelup.dat").read_bytes()
+    for record in images:
+        assert record in saved
+    assert saved.count(b"B_Kelup\0") == len(images)
