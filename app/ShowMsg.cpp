@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/MsgBoxSpec.h"
+#include "app/MsgBoxType.h"
 #include "base/Handles.h"
 #include "res/resource.h"
 
@@ -25,7 +25,7 @@ constexpr COLORREF kGrey[3] = {8222060, 6972252, 6577750};
 
 struct MsgState {
     const std::wstring* text;
-    MsgBoxSpec spec;
+    MsgBoxType type;
     AutoFont buttonFont;
     HWND hover = nullptr;
 };
@@ -60,7 +60,7 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DW
 
 void DrawButton(MsgState* st, const DRAWITEMSTRUCT* di) {
     bool grey = false;
-    for (auto& b : st->spec.buttons)
+    for (auto& b : st->type.buttons)
         if (int(di->CtlID) == b.id) grey = b.grey;
     const COLORREF* tones = grey ? kGrey : kBlue;
     int tone = (di->itemState & ODS_SELECTED) ? 2 : (st->hover == di->hwndItem ? 1 : 0);
@@ -99,7 +99,7 @@ void Layout(HWND dlg, MsgState* st) {
     RECT tr{0, 0, maxTextW, 0};
     DrawTextW(dc, st->text->c_str(), -1, &tr, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
     int btnW = kButtonMinW;
-    for (auto& b : st->spec.buttons) {
+    for (auto& b : st->type.buttons) {
         SIZE sz{};
         GetTextExtentPoint32W(dc, b.caption.c_str(), int(b.caption.size()), &sz);
         btnW = std::max(btnW, int(sz.cx) + 24);
@@ -107,12 +107,12 @@ void Layout(HWND dlg, MsgState* st) {
     SelectObject(dc, old);
     ReleaseDC(dlg, dc);
 
-    const wchar_t* iconId = IconFor(st->spec.icon);
+    const wchar_t* iconId = IconFor(st->type.icon);
     int iconW = iconId ? GetSystemMetrics(SM_CXICON) : 0;
     int iconH = iconId ? GetSystemMetrics(SM_CYICON) : 0;
     int textX = kMargin + (iconId ? iconW + kMargin : 0);
     int bodyH = std::max<int>(tr.bottom, iconH);
-    int nb = int(st->spec.buttons.size());
+    int nb = int(st->type.buttons.size());
     int buttonsW = nb * btnW + (nb - 1) * kGap;
     int clientW = std::max(textX + int(tr.right) + kMargin, buttonsW + 2 * kMargin);
     clientW = std::max(clientW, 240);
@@ -131,13 +131,13 @@ void Layout(HWND dlg, MsgState* st) {
     int x = (clientW - buttonsW) / 2, y = clientH - kMargin - kButtonH;
     HWND defButton = nullptr;
     for (int i = 0; i < nb; ++i) {
-        const auto& b = st->spec.buttons[i];
+        const auto& b = st->type.buttons[i];
         HWND h = CreateWindowExW(0, L"BUTTON", b.caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW,
                                  x, y, btnW, kButtonH, dlg, reinterpret_cast<HMENU>(INT_PTR(b.id)), nullptr,
                                  nullptr);
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(st->buttonFont.get()), FALSE);
         SetWindowSubclass(h, ButtonProc, 0, reinterpret_cast<DWORD_PTR>(st));
-        if (i == st->spec.defaultIndex) defButton = h;
+        if (i == st->type.defaultIndex) defButton = h;
         x += btnW + kGap;
     }
 
@@ -177,11 +177,11 @@ INT_PTR CALLBACK MsgProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                 // Esc and the close box give Cancel where there is one, and
                 // OK for a box with only OK; a Yes/No box waits for a choice.
                 bool hasCancel = false;
-                for (auto& b : st->spec.buttons) hasCancel |= b.id == kIdCancel;
-                if (hasCancel || st->spec.buttons.size() == 1) EndDialog(dlg, st->spec.cancelId);
+                for (auto& b : st->type.buttons) hasCancel |= b.id == kIdCancel;
+                if (hasCancel || st->type.buttons.size() == 1) EndDialog(dlg, st->type.cancelId);
                 return TRUE;
             }
-            for (auto& b : st->spec.buttons)
+            for (auto& b : st->type.buttons)
                 if (b.id == id) {
                     EndDialog(dlg, id);
                     return TRUE;
@@ -206,7 +206,7 @@ int ShowMsg(const std::wstring& strMsg, unsigned nType, HWND owner) {
         else text += strMsg[i];
     }
     st.text = &text;
-    st.spec = DecodeMsgType(nType);
+    st.type = DecodeMsgType(nType);
     LOGFONTW lf{};
     HDC dc = GetDC(nullptr);
     lf.lfHeight = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
@@ -220,7 +220,7 @@ int ShowMsg(const std::wstring& strMsg, unsigned nType, HWND owner) {
     if (!owner) owner = GetActiveWindow();
     INT_PTR r = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MSGBOX), owner, MsgProc,
                                 reinterpret_cast<LPARAM>(&st));
-    return r <= 0 ? st.spec.cancelId : int(r);
+    return r <= 0 ? st.type.cancelId : int(r);
 }
 
 }  // namespace kelup

@@ -17,13 +17,13 @@ struct MsgButton {
     bool grey;          // Cancel and No are drawn in the grey tones
 };
 
-struct MsgBoxSpec {
+struct MsgBoxType {
     std::vector<MsgButton> buttons;
     MsgIcon icon = MsgIcon::None;
     int defaultIndex = 0;     // index into buttons
     int cancelId = kIdOk;     // what Esc or the close box gives
 };
 
-MsgBoxSpec DecodeMsgType(unsigned nType);
+MsgBoxType DecodeMsgType(unsigned nType);
 
 }  // namespace kelup

@@ -1,17 +1,17 @@
-#include "app/MsgBoxSpec.h"
+#include "app/MsgBoxType.h"
 
 #include <gtest/gtest.h>
 
 namespace kelup {
 namespace {
 
-std::vector<int> Ids(const MsgBoxSpec& s) {
+std::vector<int> Ids(const MsgBoxType& s) {
     std::vector<int> ids;
     for (auto& b : s.buttons) ids.push_back(b.id);
     return ids;
 }
 
-TEST(MsgBoxSpec, ButtonsOfEachType) {
+TEST(MsgBoxType, ButtonsOfEachType) {
     struct Case { unsigned type; std::vector<int> ids; };
     for (const auto& c : {Case{0, {kIdOk}}, Case{1, {kIdOk, kIdCancel}}, Case{2, {kIdAbort, kIdRetry, kIdIgnore}},
                           Case{3, {kIdYes, kIdNo, kIdCancel}}, Case{4, {kIdYes, kIdNo}}, Case{5, {kIdRetry, kIdCancel}},
@@ -19,7 +19,7 @@ TEST(MsgBoxSpec, ButtonsOfEachType) {
         EXPECT_EQ(Ids(DecodeMsgType(c.type)), c.ids) << c.type;
 }
 
-TEST(MsgBoxSpec, IconsAndGreyButtons) {
+TEST(MsgBoxType, IconsAndGreyButtons) {
     EXPECT_EQ(DecodeMsgType(0x10).icon, MsgIcon::Error);
     EXPECT_EQ(DecodeMsgType(0x24).icon, MsgIcon::Question);
     EXPECT_EQ(DecodeMsgType(0x30).icon, MsgIcon::Warning);
@@ -31,7 +31,7 @@ TEST(MsgBoxSpec, IconsAndGreyButtons) {
     EXPECT_TRUE(DecodeMsgType(1).buttons[1].grey);   // Cancel
 }
 
-TEST(MsgBoxSpec, DefaultButtonFallsBackToTheFirst) {
+TEST(MsgBoxType, DefaultButtonFallsBackToTheFirst) {
     EXPECT_EQ(DecodeMsgType(0x104).defaultIndex, 1);
     EXPECT_EQ(DecodeMsgType(0x203).defaultIndex, 2);
     EXPECT_EQ(DecodeMsgType(0x204).defaultIndex, 0);   // only two buttons

@@ -1,4 +1,4 @@
-#include "app/MsgBoxSpec.h"
+#include "app/MsgBoxType.h"
 
 namespace kelup {
 
@@ -18,8 +18,8 @@ MsgButton B(int id) {
 
 }  // namespace
 
-MsgBoxSpec DecodeMsgType(unsigned nType) {
-    MsgBoxSpec s;
+MsgBoxType DecodeMsgType(unsigned nType) {
+    MsgBoxType s;
     switch (nType & 0xF) {
         case 1: s.buttons = {B(kIdOk), B(kIdCancel)}; s.cancelId = kIdCancel; break;
         case 2: s.buttons = {B(kIdAbort), B(kIdRetry), B(kIdIgnore)}; s.cancelId = kIdAbort; break;
