@@ -66,4 +66,8 @@ bool IniFile::WriteString(const std::wstring& section, const std::wstring& key,
     return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path_.c_str()) != 0;
 }
 
+bool IniFile::EraseSection(const std::wstring& section) const {
+    return WritePrivateProfileStringW(section.c_str(), nullptr, nullptr, path_.c_str()) != 0;
+}
+
 }  // namespace kelup

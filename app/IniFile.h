@@ -20,6 +20,7 @@ public:
                            const std::wstring& def) const override;
     bool WriteInt(const std::wstring& section, const std::wstring& key, int value) const;
     bool WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
+    bool EraseSection(const std::wstring& section) const;
 
 private:
     std::wstring path_;

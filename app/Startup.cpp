@@ -68,10 +68,8 @@ void RARADAVE::SetupConfigAndDataFolders() {
 
     StartupFacts f;
     f.configIniExists = FileExists(configIni);
-    IniFile config(configIni);
-    f.configSavePath = config.GetString(L"COMMON", L"SavePath", L"");
-    f.registrySavePath = RegReadString(HKEY_CURRENT_USER, L"SOFTWARE\\KELUPG4\\Config", L"SavePath");
-    RegDeleteTreeIfExists(HKEY_CURRENT_USER, L"SOFTWARE\\KELUPG4");
+    // config.ini first, else the registry value of older editions.
+    f.configSavePath = LoadSavePathFromIni();
     f.configUseNetwork = LoadUseNetworkFromIni();
     std::wstring oldIni = Path.ExeDir + L"kelup.ini";
     f.oldIniExists = FileExists(oldIni);

@@ -35,40 +35,6 @@ bool CreateDirs(const std::wstring& path) {
     return DirExists(p);
 }
 
-bool CopyFileAtomic(const std::wstring& src, const std::wstring& dst) {
-    AutoFile in(CreateFileW(src.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!in) return false;
-    std::wstring tmp = dst + L".tmp";
-    {
-        AutoFile out(CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out) return false;
-        std::vector<char> buf(64 * 1024);
-        for (;;) {
-            DWORD got = 0;
-            if (!ReadFile(in.get(), buf.data(), DWORD(buf.size()), &got, nullptr)) {
-                out.reset();
-                DeleteFileW(tmp.c_str());
-                return false;
-            }
-            if (got == 0) break;
-            DWORD put = 0;
-            if (!WriteFile(out.get(), buf.data(), got, &put, nullptr) || put != got) {
-                out.reset();
-                DeleteFileW(tmp.c_str());
-                return false;
-            }
-        }
-        FlushFileBuffers(out.get());
-    }
-    if (!MoveFileExW(tmp.c_str(), dst.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(tmp.c_str());
-        return false;
-    }
-    return true;
-}
-
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     AutoFile in(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -106,6 +72,11 @@ bool WriteFileAtomic(const std::wstring& path, const std::string& bytes) {
         return false;
     }
     return true;
+}
+
+bool CopyFileAtomic(const std::wstring& src, const std::wstring& dst) {
+    std::string bytes;
+    return ReadWholeFile(src, bytes) && WriteFileAtomic(dst, bytes);
 }
 
 long long FileSizeOf(const std::wstring& path) {

@@ -28,7 +28,7 @@ void RARADAVE::LoadLists() {
 
 void RARADAVE::ListSave() {
     NetState& n = Net();
-    WritePrivateProfileStringW(L"SendList", nullptr, nullptr, Ini.Path().c_str());
+    Ini.EraseSection(L"SendList");
     if (n.IPAddrList.empty()) return;
     Ini.WriteInt(L"SendList", L"Count", int(n.IPAddrList.size()));
     for (size_t i = 0; i < n.IPAddrList.size(); ++i)

@@ -93,7 +93,7 @@ int EffectsToStyle(DWORD e) {
            (e & CFE_STRIKEOUT ? 1 : 0);
 }
 
-void RichSetFont(HWND re, const FontSpec& font) {
+void RichSetFont(HWND re, const TextFont& font) {
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof(cf);
     cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET;

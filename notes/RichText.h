@@ -25,14 +25,14 @@ std::wstring RichPlainText(HWND re);
 void RichClear(HWND re);
 void RichAppendLine(HWND re, const std::wstring& line);
 
-struct FontSpec {
+struct TextFont {
     std::wstring name;
     int size = 12;          // points
     COLORREF color = 0;
     int style = 0;          // decimal digits: bold, italic, underline, strike-out
 };
 // The typing font and the font of all text there is.
-void RichSetFont(HWND re, const FontSpec& font);
+void RichSetFont(HWND re, const TextFont& font);
 // Font code digits to CHARFORMAT effects, and back.
 DWORD StyleToEffects(int style);
 int EffectsToStyle(DWORD effects);

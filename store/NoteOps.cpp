@@ -41,7 +41,7 @@ void RARADAVE::ApplyNewNoteDefaults(TKELUPSHI* note) {
     note->AlphaValue = s.AlphaValue;
     int w = s.Width, h = s.Height;
     note->SetBounds(GetSystemMetrics(SM_CXSCREEN) / 2 - w / 2, GetSystemMetrics(SM_CYSCREEN) / 2 - h / 2, w, h);
-    RichSetFont(note->RichEdit1(), FontSpec{s.FontName, s.FontSize, COLORREF(s.FontColor), s.FontStyle});
+    RichSetFont(note->RichEdit1(), TextFont{s.FontName, s.FontSize, COLORREF(s.FontColor), s.FontStyle});
     note->MakeDT = NowAsDateTime();
     note->KeyOpen = note->EveryDay = note->LockMode = 0;
     note->K_Date = note->SendDate = note->SendTime = 0;

@@ -9,6 +9,7 @@
 #include "base/FileOps.h"
 #include "base/TextLines.h"
 #include "dates/DateTime.h"
+#include "dates/SystemFormat.h"
 #include "notes/RichText.h"
 #include "notes/TKELUPSHI.h"
 #include "res/resource.h"
@@ -17,23 +18,6 @@
 namespace kelup {
 
 namespace {
-
-std::wstring FormatDate(const CivilDateTime& t) {
-    SYSTEMTIME st{};
-    st.wYear = WORD(t.year), st.wMonth = WORD(t.month), st.wDay = WORD(t.day);
-    wchar_t buf[64] = {};
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, 64);
-    return buf;
-}
-
-std::wstring FormatTime(const CivilDateTime& t) {
-    SYSTEMTIME st{};
-    st.wYear = 2000, st.wMonth = 1, st.wDay = 1;
-    st.wHour = WORD(t.hour), st.wMinute = WORD(t.minute), st.wSecond = WORD(t.second);
-    wchar_t buf[64] = {};
-    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buf, 64);
-    return buf;
-}
 
 // The comment dialog; true when the user chose to peel.
 struct CommentDialog {
@@ -75,8 +59,8 @@ struct CommentDialog {
 bool RARADAVE::WritePeelLog(TKELUPSHI* note, const std::vector<std::wstring>* comment) {
     CivilDateTime made = DecodeDateTime(note->MakeDT);
     CivilDateTime now = DecodeDateTime(NowAsDateTime());
-    std::wstring entry = PeelLogEntry(FormatDate(made) + L" " + FormatTime(made),
-                                      FormatDate(now) + L" " + FormatTime(now), RichLines(note->RichEdit1()), comment);
+    std::wstring entry = PeelLogEntry(SystemDateText(made) + L" " + SystemTimeText(made),
+                                      SystemDateText(now) + L" " + SystemTimeText(now), RichLines(note->RichEdit1()), comment);
     std::string bytes = ToCp932(entry);
     HANDLE h = CreateFileW(Path.PeelLogPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

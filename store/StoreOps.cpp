@@ -10,6 +10,7 @@
 #include "base/Cp932.h"
 #include "base/FileOps.h"
 #include "dates/DateTime.h"
+#include "dates/SystemFormat.h"
 #include "notes/RichText.h"
 #include "notes/TKELUPSHI.h"
 #include "store/DataFile.h"
@@ -108,15 +109,10 @@ void RARADAVE::ApplyRecord(TKELUPSHI* n, const TextNoteRecord& r, bool undoRecor
 void RARADAVE::ShowSealedFace(TKELUPSHI* n) {
     HWND re = n->RichEdit1();
     RichClear(re);
-    RichSetFont(re, FontSpec{Config.FontName, Config.RecvFontSize, COLORREF(Config.FontColor), 0});
-    CivilDateTime d = DecodeDateTime(n->SendDate), t = DecodeDateTime(n->SendTime);
-    SYSTEMTIME sd{WORD(d.year), WORD(d.month), 0, WORD(d.day)}, st{2000, 1, 0, 1, WORD(t.hour), WORD(t.minute),
-                                                                   WORD(t.second), 0};
-    wchar_t date[64] = {}, time[64] = {};
-    GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &sd, nullptr, date, 64);
-    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, 64);
+    RichSetFont(re, TextFont{Config.FontName, Config.RecvFontSize, COLORREF(Config.FontColor), 0});
+    std::wstring sent = SystemDateText(DecodeDateTime(n->SendDate)) + L" " + SystemTimeText(DecodeDateTime(n->SendTime));
     for (const std::wstring& line : {std::wstring(L"A Message"), L"From " + n->SenderName,
-                                     L"At " + std::wstring(date) + L" " + time, std::wstring()})
+                                     L"At " + sent, std::wstring()})
         RichAppendLine(re, line);
 }
 
@@ -226,7 +222,7 @@ void RARADAVE::LoadDataMain(const std::wstring& FileName) {
         HWND re = n->RichEdit1();
         if (oldInline && r.inlineText && !r.inlineText->lines.empty()) {
             RichClear(re);
-            RichSetFont(re, FontSpec{r.inlineText->fontName, r.inlineText->fontSize,
+            RichSetFont(re, TextFont{r.inlineText->fontName, r.inlineText->fontSize,
                                      COLORREF(r.inlineText->fontColor), 0});
             for (const auto& line : r.inlineText->lines) RichAppendLine(re, line);
         }

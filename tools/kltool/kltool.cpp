@@ -637,7 +637,7 @@ int cmdHoldMutex(const Args& a) {
 // A DDE client: connects to the service and topic and sends one execute
 // transaction. The text goes in the ANSI code page; "\r", "\n" and "\\" in
 // --exec stand for CR, LF and a backslash. --exec-file sends a file's bytes.
-std::string utf8ToAnsi(const std::wstring& w) {
+std::string toAnsi(const std::wstring& w) {
     int n = WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), nullptr, 0, nullptr, nullptr);
     std::string s(size_t(n), '\0');
     WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), s.data(), n, nullptr, nullptr);
@@ -665,12 +665,10 @@ int cmdDde(const Args& a) {
                 text += raw[i];
             }
         }
-        int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-        data.assign(size_t(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), int(text.size()), data.data(), n, nullptr, nullptr);
+        data = toAnsi(text);
     }
-    std::string service = utf8ToAnsi(a.get(L"--service").value_or(L"Kelupon"));
-    std::string topic = utf8ToAnsi(a.get(L"--topic").value_or(L"DdeServerConv1"));
+    std::string service = toAnsi(a.get(L"--service").value_or(L"Kelupon"));
+    std::string topic = toAnsi(a.get(L"--topic").value_or(L"DdeServerConv1"));
     DWORD inst = 0;
     if (DdeInitializeA(&inst, DdeClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) fail(kFail, L"DdeInitialize");
     HSZ hs = service.empty() ? nullptr : DdeCreateStringHandleA(inst, service.c_str(), CP_WINANSI);
