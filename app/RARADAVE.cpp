@@ -3,25 +3,34 @@
 #include <commdlg.h>
 
 #include "app/ShowMsg.h"
-#include "net/NetState.h"
-#include "extras/DdeServer.h"
-#include "notes/TKELUPSHI.h"
 #include "base/Messages.h"
+#include "compose/Compose.h"
+#include "dates/Deadlines.h"
+#include "extras/DdeServer.h"
+#include "net/Lan.h"
 #include "res/resource.h"
+#include "store/NoteStore.h"
+#include "templates/Templates.h"
+#include "transfer/Transfer.h"
 
 namespace kelup {
 
-namespace {
-RARADAVE* g_main = nullptr;
+RARADAVE::RARADAVE()
+    : store_(std::make_unique<NoteStore>(*this)),
+      dates_(std::make_unique<Deadlines>(*store_)),
+      lan_(std::make_unique<Lan>(*this)),
+      dde_(std::make_unique<DdeServer>(*this, *store_, *dates_)),
+      compose_(std::make_unique<Compose>(*this)),
+      templates_(std::make_unique<Templates>(*this)),
+      transfer_(std::make_unique<Transfer>(*this)) {
+    store_->Wire(dates_.get());
 }
 
-RARADAVE* Main() { return g_main; }
+// The subsystems go in the reverse order of their making: DDE first, the
+// notes last.
+RARADAVE::~RARADAVE() = default;
 
-RARADAVE::RARADAVE() { g_main = this; }
-
-RARADAVE::~RARADAVE() {
-    if (g_main == this) g_main = nullptr;
-}
+void RARADAVE::RecipientSearch() { lan_->RecipientSearch(); }
 
 bool RARADAVE::Create(AppWindow* app) {
     app_ = app;
@@ -35,9 +44,9 @@ bool RARADAVE::Create(AppWindow* app) {
 }
 
 void RARADAVE::RestartTimer1() {
-    if (Closing) return;
-    bool pollCtrl = Config.ToolTipHint == 1 && Config.ToolTipCtrl == 1;
-    UINT period = clock_.MsUntilNext(GetTickCount64(), Config.TimerInterval, Config.TaskBarButton, ArrivalTitleFG);
+    if (State_.Closing) return;
+    bool pollCtrl = Config_.ToolTipHint == 1 && Config_.ToolTipCtrl == 1;
+    UINT period = clock_.MsUntilNext(GetTickCount64(), Config_.TimerInterval, Config_.TaskBarButton, ArrivalTitleFG);
     // The Ctrl state is only looked at by the note hint; poll it while that needs it.
     if (pollCtrl) period = std::min<UINT>(period, 100);
     period = std::min<UINT>(period, 60000);   // notice a changed clock within a minute
@@ -46,10 +55,10 @@ void RARADAVE::RestartTimer1() {
 }
 
 void RARADAVE::Timer1Timer() {
-    TimerDue due = clock_.Advance(GetTickCount64(), Config.TimerInterval, Config.TaskBarButton);
+    TimerDue due = clock_.Advance(GetTickCount64(), Config_.TimerInterval, Config_.TaskBarButton);
     if (due.dateUpdate) {
         // The deadline sound may play again in the new period (dates).
-        if (BusyFG == 0 && Config.UseTimer == 1) M_DateUp1Click();
+        if (State_.BusyFG == 0 && Config_.UseTimer == 1) dates_->M_DateUp1Click();
     }
     if (due.titleCheck && ArrivalTitleFG && app_->Title() == L"付箋紙が貼られました") {
         app_->SetTitle(kAppTitle);
@@ -64,7 +73,7 @@ void RARADAVE::Delay(DWORD ms) {
     ULONGLONG end = GetTickCount64() + ms;
     ++delayDepth_;
     MSG m;
-    while (!delayCancel_ && !Closing && GetTickCount64() < end) {
+    while (!delayCancel_ && !State_.Closing && GetTickCount64() < end) {
         DWORD left = DWORD(end - GetTickCount64());
         MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
         while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -118,32 +127,32 @@ std::wstring RARADAVE::FontCheck(const std::wstring& fontName) const {
 LRESULT RARADAVE::OnQuery(int id) {
     switch (QueryId(id)) {
         case QueryId::Ready: return GetPropW(hwnd_, kReadyProp) != nullptr;
-        case QueryId::MaxTextNotes: return MaxTextNotes;
-        case QueryId::MaxImageNotes: return MaxImageNotes;
-        case QueryId::TextNoteCount: return TextNotes.Count();
-        case QueryId::ImageNoteCount: return ImageNotes.Count();
-        case QueryId::MouseL: return Config.MouseL;
-        case QueryId::MouseR: return Config.MouseR;
-        case QueryId::NetworkOff: return NetworkOff;
-        case QueryId::NetDisabled: return NetDisabled;
-        case QueryId::BusyFG: return BusyFG;
+        case QueryId::MaxTextNotes: return store_->TextNoteMax();
+        case QueryId::MaxImageNotes: return store_->ImageNoteMax();
+        case QueryId::TextNoteCount: return store_->TextNoteCount();
+        case QueryId::ImageNoteCount: return store_->ImageNoteCount();
+        case QueryId::MouseL: return Config_.MouseL;
+        case QueryId::MouseR: return Config_.MouseR;
+        case QueryId::NetworkOff: return State_.NetworkOff;
+        case QueryId::NetDisabled: return State_.NetDisabled;
+        case QueryId::BusyFG: return State_.BusyFG;
         case QueryId::TrayIconShown: return TrayIconShown;
-        case QueryId::OsLevel: return OsLevel;
+        case QueryId::OsLevel: return State_.OsLevel;
         case QueryId::TimerIntervalMs: return timerPeriod_;
-        case QueryId::DateUpdates: return DateUpdates;
+        case QueryId::DateUpdates: return dates_->DateUpdates();
         case QueryId::CtrlHeld: return CtrlHeld;
-        case QueryId::ShowTaskBar: return Config.ShowTaskBar;
-        case QueryId::NativeReceived: return LRESULT(Net().nativeReceived);
-        case QueryId::IpmReceived: return LRESULT(Net().ipmReceived);
+        case QueryId::ShowTaskBar: return Config_.ShowTaskBar;
+        case QueryId::NativeReceived: return LRESULT(lan_->NativeReceived());
+        case QueryId::IpmReceived: return LRESULT(lan_->IpmReceived());
     }
     return -1;
 }
 
 void RARADAVE::OnPowerBroadcast(WPARAM wp) {
-    if (NetworkOff != 0) return;
+    if (State_.NetworkOff != 0) return;
     if (wp == 4 || wp == 5) {   // PBT_APMSUSPEND, PBT_APMSTANDBY
-        BroadCastExit(false);
-        IP_Close();
+        lan_->BroadCastExit(false);
+        lan_->IP_Close();
         ResumeFG = false;
     } else if (wp >= 6 && wp <= 8) {   // resume: critical, suspend, standby
         ResumeFG = true;
@@ -153,9 +162,9 @@ void RARADAVE::OnPowerBroadcast(WPARAM wp) {
 void RARADAVE::OnDeviceChange() {
     ResumeFG = false;
     Delay(5000);
-    if (Closing) return;
-    IP_Init();
-    RecipientSearch();
+    if (State_.Closing) return;
+    lan_->IP_Init();
+    lan_->RecipientSearch();
 }
 
 void RARADAVE::M_ExitClick() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
@@ -164,22 +173,22 @@ void RARADAVE::OnCommand(int id) {
     switch (id) {
         case ID_M_Exit: M_ExitClick(); break;
         case ID_M_ShowTaskBar1: M_ShowTaskBar1Click(); break;
-        case ID_M_DateUp1: M_DateUp1Click(); break;
-        case ID_NewNormal: NewNormalClick(); break;
-        case ID_NewBmp: NewBMPClick(); break;
-        case ID_M_Undo: M_UndoClick(); break;
-        case ID_M_Log1: M_Log1Click(); break;
-        case ID_M_AllRemoveN: M_AllRemoveNClick(); break;
-        case ID_M_AllHide: M_AllHideClick(); break;
-        case ID_M_ReShow: M_ReShowClick(); break;
+        case ID_M_DateUp1: dates_->M_DateUp1Click(); break;
+        case ID_NewNormal: store_->NewNormalClick(); break;
+        case ID_NewBmp: store_->NewBMPClick(); break;
+        case ID_M_Undo: store_->M_UndoClick(); break;
+        case ID_M_Log1: store_->M_Log1Click(); break;
+        case ID_M_AllRemoveN: store_->M_AllRemoveNClick(); break;
+        case ID_M_AllHide: store_->M_AllHideClick(); break;
+        case ID_M_ReShow: store_->M_ReShowClick(); break;
         default:
-            if (id >= int(ID_HIDDEN_FIRST)) MenuItemClick(UINT(id));
+            if (id >= int(ID_HIDDEN_FIRST)) store_->MenuItemClick(UINT(id));
             break;
     }
 }
 
 LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    if (Closing) {
+    if (State_.Closing) {
         // Once shutdown has begun every message is discarded; the window
         // still has to be taken down properly.
         if (msg == WM_DESTROY) {
@@ -237,24 +246,24 @@ LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             OnPowerBroadcast(wp);
             break;
         case WM_DEVICECHANGE:
-            if (NetworkOff == 0 && ResumeFG) {
+            if (State_.NetworkOff == 0 && ResumeFG) {
                 OnDeviceChange();
                 return TRUE;
             }
             break;
         case KM_SOCKET:
-            OnSocket(wp, lp, false);
+            lan_->OnSocket(wp, lp, false);
             return 0;
         case KM_SOCKET_IPMSG:
-            OnSocket(wp, lp, true);
+            lan_->OnSocket(wp, lp, true);
             return 0;
         case KM_PICTURE_DONE:
-            OnPictureDone(wp, lp);
+            transfer_->OnPictureDone(wp, lp);
             return 0;
         case KM_QUERY:
             return OnQuery(int(wp));
         case KM_DUMPLISTS:
-            return DumpLists();
+            return lan_->DumpLists();
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

@@ -4,6 +4,10 @@
 #include "app/RARADAVE.h"
 #include "base/FileOps.h"
 #include "base/Messages.h"
+#include "compose/Compose.h"
+#include "extras/DdeServer.h"
+#include "net/Lan.h"
+#include "store/NoteStore.h"
 
 namespace kelup {
 
@@ -11,45 +15,43 @@ void RARADAVE::ProgramEnd() {
     if (ended_) return;
     ended_ = true;
     // 1.
-    Closing = 1;
+    State_.Closing = 1;
     KillTimer(hwnd_, kTimer1);
-    StopDde();
-    // 2.
-    CloseEditorAndHistory();
+    dde_->Stop();
+    // 2. The history window closes with its feature.
+    compose_->CloseEditor();
     // 3.
     UnregisterHotKeys();
-    DdeLines.clear();
     // 4.
-    WriteRecipientMenuItems();
+    compose_->WriteRecipientMenuItems();
     // 5. The lists are written in step 14; any wait in progress ends now.
     delayCancel_ = true;
     // 6. Notes that were never read are never written over.
-    if (notesLoaded_) SaveData(Path.DataFilePath);
+    if (store_->NotesLoaded()) store_->SaveData();
     ColorSave();
     // 7., 8.
-    WriteWindowKeys();
+    compose_->WriteWindowKeys();
     // 9.
     if (TrayIconShown) DelTrayIcon();
     // 10.
-    bool hadTextNotes = TextNotes.Count() > 0;
-    ReleaseNotes();
+    bool hadTextNotes = store_->TextNoteCount() > 0;
+    store_->ReleaseNotes();
     // 11.
-    if (hadTextNotes) WinHelpW(hwnd_, Path.HelpFile.c_str(), HELP_QUIT, 0);
-    // 12.
+    if (hadTextNotes) WinHelpW(hwnd_, Path_.HelpFile.c_str(), HELP_QUIT, 0);
+    // 12. The recipient-list bitmaps go with the compose window.
     com_.reset();
-    for (HBITMAP b : listBitmaps_) DeleteObject(b);
-    listBitmaps_.clear();
     // 13.
-    ListSave();
+    lan_->ListSave();
     // 14.
-    if (NetDisabled == 0 && NetworkOff == 0) {
-        AllListWrite();
-        BroadCastExit();
-        IP_Close();
+    if (State_.NetDisabled == 0 && State_.NetworkOff == 0) {
+        lan_->AllListWrite();
+        lan_->BroadCastExit();
+        lan_->IP_Close();
     }
     // 15. The remote shutdown joins here with the network.
     // 16. Never a half-written backup: the copy replaces it only when whole.
-    if (notesLoaded_ && FileExists(Path.DataFilePath)) CopyFileAtomic(Path.DataFilePath, Path.BackupFilePath);
+    if (store_->NotesLoaded() && FileExists(Path_.DataFilePath))
+        CopyFileAtomic(Path_.DataFilePath, Path_.BackupFilePath);
 
     RemovePropW(hwnd_, kReadyProp);
     DestroyWindow(hwnd_);

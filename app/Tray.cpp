@@ -7,6 +7,7 @@
 #include "app/ShowMsg.h"
 #include "base/Messages.h"
 #include "res/resource.h"
+#include "store/NoteStore.h"
 
 namespace kelup {
 
@@ -18,7 +19,7 @@ bool RARADAVE::AddTrayIcon() {
     nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     nid.uCallbackMessage = KM_TRAYICON;
     nid.hIcon = icon_;
-    std::wstring tip = std::wstring(kAppTitle) + L"\rVer " + VersionText;
+    std::wstring tip = std::wstring(kAppTitle) + L"\rVer " + State_.VersionText;
     lstrcpynW(nid.szTip, tip.c_str(), ARRAYSIZE(nid.szTip));
     // After an Explorer restart the old icon is gone; adding it again is right.
     BOOL ok = Shell_NotifyIconW(NIM_ADD, &nid);
@@ -36,32 +37,32 @@ void RARADAVE::DelTrayIcon() {
     TrayIconShown = 0;
 }
 
-void RARADAVE::TaskBarShow() { app_->ShowButton(Config.ShowTaskBar == 1); }
+void RARADAVE::TaskBarShow() { app_->ShowButton(Config_.ShowTaskBar == 1); }
 
 void RARADAVE::M_ShowTaskBar1Click() {
     bool checked = (GetMenuState(popup_, ID_M_ShowTaskBar1, MF_BYCOMMAND) & MF_CHECKED) != 0;
     checked = !checked;
     CheckMenuItem(popup_, ID_M_ShowTaskBar1, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-    Config.ShowTaskBar = checked ? 1 : 0;
+    Config_.ShowTaskBar = checked ? 1 : 0;
     TaskBarShow();
-    Ini.WriteInt(L"Config", L"ShowTaskBar", Config.ShowTaskBar);
+    Ini.WriteInt(L"Config", L"ShowTaskBar", Config_.ShowTaskBar);
 }
 
 void RARADAVE::MainMenuPopup(POINT pt) {
     app_->BringToFront();
     SetForegroundWindow(hwnd_);
-    if (DirectEditNo != kNoSlot) return;   // the note windows tell which note is being edited
-    SetMenuDefaultItem(popup_, Config.MouseL == 9 ? ID_NewNormal : UINT(-1), FALSE);
-    EnableMenuItem(popup_, ID_M_AllRemoveN, MF_BYCOMMAND | (TextNotes.Count() != 0 ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(popup_, ID_M_AllRemoveI, MF_BYCOMMAND | (ImageNotes.Count() != 0 ? MF_ENABLED : MF_GRAYED));
+    if (store_->DirectEditing()) return;   // the note windows tell which note is being edited
+    SetMenuDefaultItem(popup_, Config_.MouseL == 9 ? ID_NewNormal : UINT(-1), FALSE);
+    EnableMenuItem(popup_, ID_M_AllRemoveN, MF_BYCOMMAND | (store_->TextNoteCount() != 0 ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(popup_, ID_M_AllRemoveI, MF_BYCOMMAND | (store_->ImageNoteCount() != 0 ? MF_ENABLED : MF_GRAYED));
     EnableMenuItem(popup_, ID_M_Undo,
-                   MF_BYCOMMAND | (UndoCount > 0 && TextNotes.Count() < MaxTextNotes ? MF_ENABLED : MF_GRAYED));
+                   MF_BYCOMMAND | (store_->UndoAvailable() > 0 && !store_->TextSlotsFull() ? MF_ENABLED : MF_GRAYED));
     TrackPopupMenu(popup_, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
     PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
 void RARADAVE::OnTrayIcon(LPARAM lp) {
-    if (BusyFG == 1) return;
+    if (State_.BusyFG == 1) return;
     auto run = [&](int action) {
         if (action != 0) app_->BringToFront();
         switch (action) {
@@ -76,15 +77,15 @@ void RARADAVE::OnTrayIcon(LPARAM lp) {
         }
     };
     switch (lp) {
-        case WM_RBUTTONDOWN: run(Config.MouseR); break;
-        case WM_LBUTTONDOWN: run(Config.MouseL); break;
+        case WM_RBUTTONDOWN: run(Config_.MouseR); break;
+        case WM_LBUTTONDOWN: run(Config_.MouseL); break;
         default: break;
     }
 }
 
 void RARADAVE::PruneMainMenu() {
     DeleteMenu(popup_, ID_M_ExitWindows, MF_BYCOMMAND);
-    if (NetworkOff == 1) {
+    if (State_.NetworkOff == 1) {
         // "一時的受信制限" is a submenu: find it by its first entry.
         for (int i = GetMenuItemCount(popup_) - 1; i >= 0; --i) {
             HMENU sub = GetSubMenu(popup_, i);

@@ -12,13 +12,19 @@
 
 namespace {
 
+// The main window, for the exception handler: an exception ends the program
+// through its usual shutdown.
+HWND g_mainWindow = nullptr;
+
 // An exception that reached the message loop: shown, then the program ends
 // through its usual shutdown.
 void AppException(const char* what) {
     std::wstring text;
     for (const char* p = what; *p; ++p) text += wchar_t(static_cast<unsigned char>(*p));
     MessageBoxW(nullptr, text.c_str(), kelup::kAppTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
-    if (kelup::RARADAVE* main = kelup::Main()) PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
+    HWND main = g_mainWindow;
+    if (!main) main = FindWindowW(kelup::kMainClass, nullptr);
+    if (main) PostMessageW(main, WM_CLOSE, 0, 0);
 }
 
 }  // namespace
@@ -46,6 +52,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // 5. The main window; its initialisation runs during its creation.
     kelup::RARADAVE main;
     if (!main.Create(&app)) return 0;
+    g_mainWindow = main.Handle();
     // The dialogs that live for the whole run follow the main window
     // (options, compose, about, dates, password, association, welcome,
     // history, translucency); each subsystem creates its own. Creating the

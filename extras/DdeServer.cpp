@@ -1,8 +1,9 @@
 #include "extras/DdeServer.h"
 
-#include "app/RARADAVE.h"
+#include "app/Shell.h"
 #include "base/Cp932.h"
-#include "extras/DdeCommand.h"
+#include "dates/Deadlines.h"
+#include "store/NoteStore.h"
 
 namespace kelup {
 
@@ -40,6 +41,22 @@ void DdeServer::Stop() {
     if (g_server == this) g_server = nullptr;
 }
 
+void DdeServer::DdeExecute(const DdeCommand& cmd) {
+    if (cmd.word == L"DateUp") {
+        dates_.M_DateUp1Click();
+    } else if (cmd.word == L"DateUpAndAllShow") {
+        dates_.M_DateUp1Click();
+        store_.M_ReShowClick();
+    } else if (cmd.word == L"MakeKelupN") {
+        store_.NewNormalClick();
+    } else if (cmd.word == L"MakeKelupB") {
+        store_.NewBMPClick();
+    } else if (cmd.word == L"DDEMAKEKELUP") {
+        lastRequest_ = ParseDdeMakeKelup(cmd);
+        store_.MakeKelup(L"|||", lastRequest_);
+    }
+}
+
 HDDEDATA CALLBACK DdeServer::Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA data, ULONG_PTR,
                                       ULONG_PTR) {
     DdeServer* self = g_server;
@@ -55,7 +72,7 @@ HDDEDATA CALLBACK DdeServer::Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ hsz2
             std::string bytes(size, '\0');
             if (size) DdeGetData(data, reinterpret_cast<LPBYTE>(bytes.data()), size, 0);
             bytes = bytes.substr(0, bytes.find('\0'));
-            if (RARADAVE* main = Main(); main && !main->Closing) main->DdeExecute(ParseDdeCommand(FromCp932(bytes)));
+            if (!self->shell_.State().Closing) self->DdeExecute(ParseDdeCommand(FromCp932(bytes)));
             return reinterpret_cast<HDDEDATA>(DDE_FACK);
         }
     }

@@ -5,7 +5,7 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
-#include "app/RARADAVE.h"
+#include "net/Lan.h"
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
 #include "base/Messages.h"
@@ -13,7 +13,6 @@
 #include "net/Identity.h"
 #include "net/IpMsgPacket.h"
 #include "net/NativePacket.h"
-#include "net/NetState.h"
 #include "net/PacketText.h"
 
 namespace kelup {
@@ -51,51 +50,49 @@ void SendTo(SOCKET s, const std::string& bytes, const std::wstring& ip, int port
 
 }  // namespace
 
-NetState& RARADAVE::Net() {
-    if (!net_) net_ = std::make_unique<NetState>();
-    return *net_;
-}
+Lan::Lan(Shell& shell) : shell_(shell), Config(shell.Config()), Path(shell.Path()) {}
 
-int RARADAVE::IP_Init() {
-    NetState& n = Net();
+Lan::~Lan() { IP_Close(); }
+
+int Lan::IP_Init() {
     // 1.
     wchar_t computer[MAX_COMPUTERNAME_LENGTH + 2] = {};
     DWORD len = MAX_COMPUTERNAME_LENGTH + 1;
-    if (GetComputerNameW(computer, &len)) n.MyComputerName = computer;
+    if (GetComputerNameW(computer, &len)) MyComputerName = computer;
     // 2.
-    if (!n.wsaStarted) {
+    if (!wsaStarted) {
         WSADATA wsa;
         if (WSAStartup(MAKEWORD(1, 1), &wsa) != 0) return 1;
-        n.wsaStarted = true;
+        wsaStarted = true;
     }
     // 3.
     int status = 0;
-    n.NativeSock = socket(AF_INET, SOCK_DGRAM, 0);
-    if (n.NativeSock == INVALID_SOCKET) return 2;
-    n.IpmSock = socket(AF_INET, SOCK_DGRAM, 0);
-    if (n.IpmSock == INVALID_SOCKET) status = 92;
+    NativeSock = socket(AF_INET, SOCK_DGRAM, 0);
+    if (NativeSock == INVALID_SOCKET) return 2;
+    IpmSock = socket(AF_INET, SOCK_DGRAM, 0);
+    if (IpmSock == INVALID_SOCKET) status = 92;
     // 5.
     BOOL on = TRUE;
-    if (setsockopt(n.NativeSock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char*>(&on), sizeof on) != 0) return 3;
-    if (n.IpmSock != INVALID_SOCKET &&
-        setsockopt(n.IpmSock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char*>(&on), sizeof on) != 0)
+    if (setsockopt(NativeSock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char*>(&on), sizeof on) != 0) return 3;
+    if (IpmSock != INVALID_SOCKET &&
+        setsockopt(IpmSock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<char*>(&on), sizeof on) != 0)
         status = 93;
     // 6.
-    n.MyIPAddr.clear();
-    n.LocalAddrList.clear();
+    MyIPAddr.clear();
+    LocalAddrList.clear();
     char host[51] = {};
     if (gethostname(host, 50) == 0) {
         if (hostent* he = gethostbyname(host); he && he->h_addrtype == AF_INET) {
             for (int i = 0; he->h_addr_list[i] && i < 16; ++i) {
                 sockaddr_in a{};
                 memcpy(&a.sin_addr, he->h_addr_list[i], 4);
-                n.LocalAddrList.push_back(DottedOf(a));
+                LocalAddrList.push_back(DottedOf(a));
             }
         }
     }
     // 7.
     int buf = 32768;
-    for (SOCKET s : {n.NativeSock, n.IpmSock}) {
+    for (SOCKET s : {NativeSock, IpmSock}) {
         if (s == INVALID_SOCKET) continue;
         setsockopt(s, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<char*>(&buf), sizeof buf);
         setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char*>(&buf), sizeof buf);
@@ -106,65 +103,62 @@ int RARADAVE::IP_Init() {
     nativeAddr.sin_port = htons(u_short(Config.Port));
     ipmAddr.sin_port = Config.APPLYIPMES == 0 ? 0 : htons(u_short(Config.PortP));
     nativeAddr.sin_addr.s_addr = ipmAddr.sin_addr.s_addr = INADDR_ANY;
-    if (Config.MustIPAddr >= 1 && size_t(Config.MustIPAddr) <= n.LocalAddrList.size()) {
-        const std::wstring& chosen = n.LocalAddrList[size_t(Config.MustIPAddr - 1)];
+    if (Config.MustIPAddr >= 1 && size_t(Config.MustIPAddr) <= LocalAddrList.size()) {
+        const std::wstring& chosen = LocalAddrList[size_t(Config.MustIPAddr - 1)];
         if (auto v = ParseIPv4(chosen)) {
             nativeAddr.sin_addr.s_addr = ipmAddr.sin_addr.s_addr = htonl(*v);
-            n.MyIPAddr = chosen;
+            MyIPAddr = chosen;
         }
     }
     // 10.
-    if (bind(n.NativeSock, reinterpret_cast<sockaddr*>(&nativeAddr), sizeof nativeAddr) != 0) {
+    if (bind(NativeSock, reinterpret_cast<sockaddr*>(&nativeAddr), sizeof nativeAddr) != 0) {
         ShowMsg(L"bind失敗: WSAGetLastError=" + std::to_wstring(WSAGetLastError()) + L" Port=" +
                     std::to_wstring(Config.Port),
-                0, hwnd_);
-        closesocket(n.NativeSock);
-        n.NativeSock = INVALID_SOCKET;
+                0, shell_.MainHandle());
+        closesocket(NativeSock);
+        NativeSock = INVALID_SOCKET;
         return 4;
     }
     // 11.
-    if (n.IpmSock != INVALID_SOCKET && bind(n.IpmSock, reinterpret_cast<sockaddr*>(&ipmAddr), sizeof ipmAddr) != 0)
+    if (IpmSock != INVALID_SOCKET && bind(IpmSock, reinterpret_cast<sockaddr*>(&ipmAddr), sizeof ipmAddr) != 0)
         status = 94;
     // 12.
-    n.MyDispName = Config.MyName.empty() ? MyUserName : Config.MyName;
-    n.MySectName = Config.MySection;
-    n.MyHostName = CreateMyHostName({Config.MyName, n.MyComputerName, Config.MySection, Config.Sex});
+    MyDispName = Config.MyName.empty() ? shell_.State().MyUserName : Config.MyName;
+    MySectName = Config.MySection;
+    MyHostName = CreateMyHostName({Config.MyName, MyComputerName, Config.MySection, Config.Sex});
     // 14. Readiness arrives as window messages.
-    WSAAsyncSelect(n.NativeSock, hwnd_, KM_SOCKET, FD_READ | FD_WRITE | FD_CLOSE);
-    if (n.IpmSock != INVALID_SOCKET) WSAAsyncSelect(n.IpmSock, hwnd_, KM_SOCKET_IPMSG, FD_READ | FD_WRITE | FD_CLOSE);
+    WSAAsyncSelect(NativeSock, shell_.MainHandle(), KM_SOCKET, FD_READ | FD_WRITE | FD_CLOSE);
+    if (IpmSock != INVALID_SOCKET) WSAAsyncSelect(IpmSock, shell_.MainHandle(), KM_SOCKET_IPMSG, FD_READ | FD_WRITE | FD_CLOSE);
     return status;
 }
 
-void RARADAVE::IP_Close() {
-    NetState& n = Net();
-    for (SOCKET* s : {&n.NativeSock, &n.IpmSock}) {
+void Lan::IP_Close() {
+    for (SOCKET* s : {&NativeSock, &IpmSock}) {
         if (*s == INVALID_SOCKET) continue;
-        WSAAsyncSelect(*s, hwnd_, 0, 0);
+        WSAAsyncSelect(*s, shell_.MainHandle(), 0, 0);
         closesocket(*s);
         *s = INVALID_SOCKET;
     }
-    if (n.wsaStarted) {
+    if (wsaStarted) {
         WSACleanup();
-        n.wsaStarted = false;
+        wsaStarted = false;
     }
 }
 
-void RARADAVE::SendResult(int res, const std::wstring& ipa, const std::wstring& msg) {
-    if (NetworkOff == 1) return;
-    NetState& n = Net();
-    auto bytes = BuildResultPacket(res, n.MyIPAddr, n.MyHostName, msg, LocalNow());
-    if (bytes) SendTo(n.NativeSock, *bytes, ipa, Config.Port);
+void Lan::SendResult(int res, const std::wstring& ipa, const std::wstring& msg) {
+    if (shell_.State().NetworkOff == 1) return;
+    auto bytes = BuildResultPacket(res, MyIPAddr, MyHostName, msg, LocalNow());
+    if (bytes) SendTo(NativeSock, *bytes, ipa, Config.Port);
 }
 
-void RARADAVE::PacketSend(const std::wstring& ipa, const std::string& data) {
+void Lan::PacketSend(const std::wstring& ipa, const std::string& data) {
     SendResult(int(NativeResult::Dummy), ipa, L"");
-    Delay(100);
-    SendTo(Net().NativeSock, data.substr(0, 65535), ipa, Config.Port);
+    shell_.Delay(100);
+    SendTo(NativeSock, data.substr(0, 65535), ipa, Config.Port);
 }
 
-void RARADAVE::BroadCast(const std::wstring& ipa, const std::wstring& hostName, NativeCommand command) {
-    NetState& n = Net();
-    std::vector<std::wstring> targets = BroadcastDestinations(n.IPAddrList);
+void Lan::BroadCast(const std::wstring& ipa, const std::wstring& hostName, NativeCommand command) {
+    std::vector<std::wstring> targets = BroadcastDestinations(IPAddrList);
     for (size_t i = 0; i < targets.size(); ++i) {
         BroadcastPacket b;
         b.command = command;
@@ -172,63 +166,56 @@ void RARADAVE::BroadCast(const std::wstring& ipa, const std::wstring& hostName, 
         b.identity = hostName;
         b.relay = std::wstring(BroadcastRelayFlag(command, i > 0));
         b.broadcastMode = std::to_wstring(Config.BroadcastMode);
-        if (auto bytes = BuildBroadcast(b)) SendTo(n.NativeSock, *bytes, targets[i], Config.Port);
+        if (auto bytes = BuildBroadcast(b)) SendTo(NativeSock, *bytes, targets[i], Config.Port);
     }
 }
 
-void RARADAVE::SendResultP(int res, const std::wstring& ipa, const std::wstring& packetNo) {
-    NetState& n = Net();
-    IpMsgSelf self{Config.Sex, MyUserName, n.MyComputerName, Config.MyName, Config.MySection};
-    auto bytes = BuildIpMsgResult(res, self, packetNo, n.packetNumbers.Next(LocalNow()));
-    if (bytes) SendTo(n.IpmSock, *bytes, ipa, Config.PortP);
+void Lan::SendResultP(int res, const std::wstring& ipa, const std::wstring& packetNo) {
+    IpMsgSelf self{Config.Sex, shell_.State().MyUserName, MyComputerName, Config.MyName, Config.MySection};
+    auto bytes = BuildIpMsgResult(res, self, packetNo, packetNumbers.Next(LocalNow()));
+    if (bytes) SendTo(IpmSock, *bytes, ipa, Config.PortP);
 }
 
-std::uint32_t RARADAVE::PacketSendP(const std::wstring& ipa, bool hidden, bool password, const std::wstring& text) {
-    NetState& n = Net();
-    std::uint32_t packetNo = n.packetNumbers.Next(LocalNow());
-    SendTo(n.IpmSock, BuildIpMsgMessage(packetNo, n.MyDispName, n.MyComputerName, hidden, password, text), ipa,
+std::uint32_t Lan::PacketSendP(const std::wstring& ipa, bool hidden, bool password, const std::wstring& text) {
+    std::uint32_t packetNo = packetNumbers.Next(LocalNow());
+    SendTo(IpmSock, BuildIpMsgMessage(packetNo, MyDispName, MyComputerName, hidden, password, text), ipa,
            Config.PortP);
     return packetNo;
 }
 
-void RARADAVE::BroadCastP(const std::wstring& command) {
-    NetState& n = Net();
-    auto bytes = BuildIpMsgBroadcast(Config.Sex, MyUserName, n.MyComputerName, n.MyDispName, n.MySectName, command);
+void Lan::BroadCastP(const std::wstring& command) {
+    auto bytes = BuildIpMsgBroadcast(Config.Sex, shell_.State().MyUserName, MyComputerName, MyDispName, MySectName, command);
     if (!bytes) return;
-    for (const auto& target : BroadcastDestinations(n.IPAddrList)) SendTo(n.IpmSock, *bytes, target, Config.PortP);
+    for (const auto& target : BroadcastDestinations(IPAddrList)) SendTo(IpmSock, *bytes, target, Config.PortP);
 }
 
-void RARADAVE::BroadCastExit(bool ipMessengerToo) {
-    NetState& n = Net();
-    BroadCast(n.MyIPAddr, n.MyHostName, NativeCommand::Exit);
+void Lan::BroadCastExit(bool ipMessengerToo) {
+    BroadCast(MyIPAddr, MyHostName, NativeCommand::Exit);
     if (ipMessengerToo) BroadCastP(L"2");
 }
 
-DiscoverySelf RARADAVE::DiscoveryView() {
-    NetState& n = Net();
+DiscoverySelf Lan::DiscoveryView() {
     DiscoverySelf self;
-    self.myIPAddr = n.MyIPAddr;
-    self.myHostName = n.MyHostName;
-    self.myComputerName = n.MyComputerName;
+    self.myIPAddr = MyIPAddr;
+    self.myHostName = MyHostName;
+    self.myComputerName = MyComputerName;
     self.displayMyName = Config.DisplayMyName == 1;
     self.matchMode = Config.ListCheckMode == 0 ? MatchMode::ByAddress : MatchMode::ByComputerName;
-    self.busy = BusyFG == 1;
+    self.busy = shell_.State().BusyFG == 1;
     return self;
 }
 
-void RARADAVE::ApplyDiscovery(const DiscoveryOutcome& o, bool ipMessenger) {
-    NetState& n = Net();
-    if (o.learnedAddr && n.MyIPAddr.empty()) n.MyIPAddr = *o.learnedAddr;
+void Lan::ApplyDiscovery(const DiscoveryOutcome& o, bool ipMessenger) {
+    if (o.learnedAddr && MyIPAddr.empty()) MyIPAddr = *o.learnedAddr;
     if (o.nativeAnswer) SendResult(*o.nativeAnswer, o.answerTo, L"");
     if (o.ipMsgAnswer) SendResultP(*o.ipMsgAnswer, o.answerTo, L"");
     if (o.relay) BroadCast(o.relay->addr, o.relay->identity, o.relay->command);
     // The compose window shows the lists once it exists.
 }
 
-void RARADAVE::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
-    NetState& n = Net();
+void Lan::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
     SOCKET s = SOCKET(wp);
-    if (s == INVALID_SOCKET || (s != n.NativeSock && s != n.IpmSock)) return;
+    if (s == INVALID_SOCKET || (s != NativeSock && s != IpmSock)) return;
     if (WSAGETSELECTEVENT(lp) != FD_READ) return;
     // One datagram per notification; the socket tells again while more wait.
     static char buffer[65536];
@@ -241,7 +228,7 @@ void RARADAVE::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
     std::wstring source = DottedOf(from);
 
     if (!ipMessenger) {
-        ++n.nativeReceived;
+        ++nativeReceived;
         auto packet = ParseNativePacket(datagram, LocalNow());
         if (!packet) return;
         switch (packet->command) {
@@ -250,11 +237,11 @@ void RARADAVE::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
             case NativeCommand::Exit:
             case NativeCommand::ExitSub:
                 if (auto* b = std::get_if<BroadcastPacket>(&packet->body))
-                    ApplyDiscovery(OnNativeBroadcast(n.lists, DiscoveryView(), *b, source), false);
+                    ApplyDiscovery(OnNativeBroadcast(lists, DiscoveryView(), *b, source), false);
                 break;
             case NativeCommand::BcAns:
                 if (auto* r = std::get_if<ResultPacket>(&packet->body))
-                    ApplyDiscovery(OnBcAns(n.lists, DiscoveryView(), *r, source), false);
+                    ApplyDiscovery(OnBcAns(lists, DiscoveryView(), *r, source), false);
                 break;
             default:
                 // Notes, receipts, transfers and shutdown requests are handled
@@ -263,7 +250,7 @@ void RARADAVE::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
         }
         return;
     }
-    ++n.ipmReceived;
+    ++ipmReceived;
     if (Config.APPLYIPMES == 0) return;
     auto packet = ParseIpMsgPacket(datagram);
     if (!packet) return;
@@ -271,7 +258,7 @@ void RARADAVE::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
         case ipmsg::kEntry:
         case ipmsg::kAnsEntry:
         case ipmsg::kExit:
-            ApplyDiscovery(OnIpMsgAnnouncement(n.lists, DiscoveryView(), *packet, source), true);
+            ApplyDiscovery(OnIpMsgAnnouncement(lists, DiscoveryView(), *packet, source), true);
             break;
         default:
             break;

@@ -5,7 +5,7 @@
 #include <richedit.h>
 #include <shellapi.h>
 
-#include "app/RARADAVE.h"
+#include "app/Settings.h"
 #include "notes/HitZones.h"
 #include "notes/RichText.h"
 #include "res/resource.h"
@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kInset = 2;   // the text area sits two pixels inside a frame
 
-int Margin() { return Main() ? std::max(Main()->Config.SizingMargin, 0) : 8; }
 
 // The hit-test code of a zone of the note's surface.
 LRESULT ZoneOf(const RECT& c, POINT p, int m) {
@@ -46,8 +45,9 @@ const wchar_t* CursorFor(LRESULT zone) {
 
 }  // namespace
 
-bool TKELUPSHI::Create(HWND owner, int number, bool border) {
+bool TKELUPSHI::Create(HWND owner, int number, bool border, NoteHost* host) {
     RegisterClassOnce(kTextNoteClass, CS_DBLCLKS, LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"));
+    host_ = host;
     MyNumber = number;
     Border = border ? 1 : 0;
     DWORD style = WS_POPUP | WS_CLIPCHILDREN | (border ? WS_BORDER : 0);
@@ -61,12 +61,6 @@ bool TKELUPSHI::Create(HWND owner, int number, bool border) {
     SendMessageW(richEdit_, EM_AUTOURLDETECT, TRUE, 0);
     SendMessageW(richEdit_, EM_SETTEXTMODE, TM_RICHTEXT, 0);
     SetWindowSubclass(richEdit_, RichProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    menu_.reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUX)));
-    if (Main() && Main()->NetworkOff == 1) {
-        HMENU m = GetSubMenu(menu_.get(), 0);
-        for (int pos : {10, 9, 8})
-            if (GetMenuItemCount(m) > pos) DeleteMenu(m, pos, MF_BYPOSITION);
-    }
     DragAcceptFiles(hwnd_, TRUE);
     DownKey = 0;
     AlphaValue = 255;
@@ -75,7 +69,23 @@ bool TKELUPSHI::Create(HWND owner, int number, bool border) {
     return true;
 }
 
+HMENU TKELUPSHI::Menu() {
+    if (!menu_) {
+        menu_.reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUX)));
+        if (host_ && host_->NetworkOff()) {
+            HMENU m = GetSubMenu(menu_.get(), 0);
+            for (int pos : {10, 9, 8})
+                if (GetMenuItemCount(m) > pos) DeleteMenu(m, pos, MF_BYPOSITION);
+        }
+    }
+    return menu_.get();
+}
+
+int TKELUPSHI::Margin() const { return host_ ? std::max(host_->NoteConfig().SizingMargin, 0) : 8; }
+
 void TKELUPSHI::SetColor(int color) {
+    if (color == brushColor_) return;
+    brushColor_ = color;
     brush_.reset(CreateSolidBrush(COLORREF(color)));
     SendMessageW(richEdit_, EM_SETBKGNDCOLOR, 0, COLORREF(color));
     InvalidateRect(hwnd_, nullptr, TRUE);
@@ -125,11 +135,6 @@ void TKELUPSHI::SetBounds(int left, int top, int width, int height) {
     SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-RECT TKELUPSHI::Bounds() const {
-    RECT r{};
-    GetWindowRect(hwnd_, &r);
-    return r;
-}
 
 void TKELUPSHI::SetZOrder(HWND after, bool pin) {
     ZOrderFG = FALSE;
@@ -137,32 +142,18 @@ void TKELUPSHI::SetZOrder(HWND after, bool pin) {
     if (pin) ZOrderFG = TRUE;
 }
 
+// The menu's check marks follow StOnTp when it opens.
 void TKELUPSHI::ApplyStacking(int bottomSetting) {
     ZOrderFG = FALSE;
-    HMENU m = menu_.get();
-    if (StOnTp == 1) {
-        CheckMenuItem(m, ID_M_StayOnTop, MF_CHECKED);
-        CheckMenuItem(m, ID_M_StayOnBottom, MF_UNCHECKED);
-        SetZOrder(HWND_TOPMOST, true);
-    } else if (StOnTp == 2 || bottomSetting == 1) {
-        CheckMenuItem(m, ID_M_StayOnTop, MF_UNCHECKED);
-        CheckMenuItem(m, ID_M_StayOnBottom, StOnTp == 2 ? MF_CHECKED : MF_UNCHECKED);
-        SetZOrder(HWND_BOTTOM, true);
-    } else {
-        CheckMenuItem(m, ID_M_StayOnTop, MF_UNCHECKED);
-        CheckMenuItem(m, ID_M_StayOnBottom, MF_UNCHECKED);
-    }
+    if (StOnTp == 1) SetZOrder(HWND_TOPMOST, true);
+    else if (StOnTp == 2 || bottomSetting == 1) SetZOrder(HWND_BOTTOM, true);
 }
 
 void TKELUPSHI::M_StayOnTopClick(int bottomSetting) {
-    HMENU m = menu_.get();
     if (StOnTp != 1) {
-        CheckMenuItem(m, ID_M_StayOnTop, MF_CHECKED);
-        CheckMenuItem(m, ID_M_StayOnBottom, MF_UNCHECKED);
         StOnTp = 1;
         SetZOrder(HWND_TOPMOST, true);
     } else {
-        CheckMenuItem(m, ID_M_StayOnTop, MF_UNCHECKED);
         StOnTp = 0;
         if (bottomSetting == 1) SetZOrder(HWND_BOTTOM, true);
         else SetZOrder(HWND_NOTOPMOST, false);
@@ -170,15 +161,11 @@ void TKELUPSHI::M_StayOnTopClick(int bottomSetting) {
 }
 
 void TKELUPSHI::M_StayOnBottomClick() {
-    HMENU m = menu_.get();
     if (StOnTp != 2) {
-        CheckMenuItem(m, ID_M_StayOnBottom, MF_CHECKED);
-        CheckMenuItem(m, ID_M_StayOnTop, MF_UNCHECKED);
         StOnTp = 2;
         SetZOrder(HWND_NOTOPMOST, false);
         SetZOrder(HWND_BOTTOM, true);
     } else {
-        CheckMenuItem(m, ID_M_StayOnBottom, MF_UNCHECKED);
         StOnTp = 0;
         SetZOrder(HWND_NOTOPMOST, false);
     }
@@ -190,15 +177,12 @@ void TKELUPSHI::TopSet() {
 
 void TKELUPSHI::TopRelease() {
     if (StOnTp != 1) return;
-    if (Main()) Main()->App()->BringToFront();
+    if (host_) host_->BringAppToFront();
     ZOrderFG = FALSE;
     SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TKELUPSHI::M_LockClick() {
-    LockMode = LockMode == 1 ? 0 : 1;
-    CheckMenuItem(menu_.get(), ID_M_Lock, LockMode == 1 ? MF_CHECKED : MF_UNCHECKED);
-}
+void TKELUPSHI::M_LockClick() { LockMode = LockMode == 1 ? 0 : 1; }
 
 void TKELUPSHI::M_BorderClick() {
     RECT r = Bounds();
@@ -228,7 +212,7 @@ std::wstring TKELUPSHI::HiddenCaption() const {
 }
 
 void TKELUPSHI::HideAction() {
-    if (Main()) hiddenMenuId_ = Main()->AddHiddenEntry(true, MyNumber, HiddenCaption());
+    if (host_) hiddenMenuId_ = host_->AddHiddenEntry(true, MyNumber, HiddenCaption());
     LimitActFG = 0;
     ShowWindow(hwnd_, SW_HIDE);
 }
@@ -244,14 +228,9 @@ void TKELUPSHI::ApplyAlpha() {
     if (AlphaValue > 254 || Tomei != 0) {
         AlphaValue = 255;
         if (ex & WS_EX_LAYERED) SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex & ~LONG_PTR(WS_EX_LAYERED));
-        ModifyMenuW(menu_.get(), ID_M_HalfS, MF_BYCOMMAND | MF_STRING, ID_M_HalfS, L"半透明");
-        EnableMenuItem(menu_.get(), ID_M_Tomei, MF_BYCOMMAND | MF_ENABLED);
     } else {
         SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
         SetLayeredWindowAttributes(hwnd_, 0, BYTE(std::max(AlphaValue, 0)), LWA_ALPHA);
-        std::wstring caption = L"半透明（" + std::to_wstring(AlphaValue) + L"）";
-        ModifyMenuW(menu_.get(), ID_M_HalfS, MF_BYCOMMAND | MF_STRING, ID_M_HalfS, caption.c_str());
-        EnableMenuItem(menu_.get(), ID_M_Tomei, MF_BYCOMMAND | MF_GRAYED);
     }
 }
 
@@ -276,7 +255,7 @@ bool TKELUPSHI::LoadText(const std::wstring& path) {
 }
 
 LRESULT TKELUPSHI::HitTest(POINT screen) {
-    if (Main() && Main()->LimitBusy) return HTNOWHERE;
+    if (host_ && host_->LimitBusy()) return HTNOWHERE;
     RECT c;
     GetClientRect(hwnd_, &c);
     POINT p = screen;
@@ -288,20 +267,26 @@ LRESULT TKELUPSHI::HitTest(POINT screen) {
 }
 
 void TKELUPSHI::OpenContextMenu() {
-    HMENU m = GetSubMenu(menu_.get(), 0);
-    RARADAVE* main = Main();
-    if (main) {
-        const Settings& s = main->Config;
+    HMENU bar = Menu();
+    HMENU m = GetSubMenu(bar, 0);
+    if (host_) {
+        const Settings& s = host_->NoteConfig();
         ModifyMenuW(m, ID_N_Exit, MF_BYCOMMAND | MF_STRING, ID_N_Exit,
                     s.LogDefault == 1 ? L"ログに出力しないではがす" : L"ログに出力してはがす");
         UINT logState = s.UseLog1 != 0 ? MF_ENABLED : MF_GRAYED;
         EnableMenuItem(m, ID_N_Exit, MF_BYCOMMAND | logState);
         EnableMenuItem(m, ID_LOG2, MF_BYCOMMAND | logState);
-        bool full = main->TextNotes.Count() >= main->MaxTextNotes;
+        bool full = host_->TextSlotsFull();
         for (UINT id : {ID_NewKelup, ID_MRep, ID_M_EmptyRep})
             EnableMenuItem(m, id, MF_BYCOMMAND | (full ? MF_GRAYED : MF_ENABLED));
         EnableMenuItem(m, ID_M_StayOnBottom, MF_BYCOMMAND | (s.Bottom == 1 ? MF_GRAYED : MF_ENABLED));
     }
+    CheckMenuItem(m, ID_M_StayOnTop, MF_BYCOMMAND | (StOnTp == 1 ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(m, ID_M_StayOnBottom, MF_BYCOMMAND | (StOnTp == 2 ? MF_CHECKED : MF_UNCHECKED));
+    bool translucent = AlphaValue <= 254 && Tomei == 0;
+    std::wstring half = translucent ? L"半透明（" + std::to_wstring(AlphaValue) + L"）" : L"半透明";
+    ModifyMenuW(bar, ID_M_HalfS, MF_BYCOMMAND | MF_STRING, ID_M_HalfS, half.c_str());
+    EnableMenuItem(bar, ID_M_Tomei, MF_BYCOMMAND | (translucent ? MF_GRAYED : MF_ENABLED));
     CheckMenuItem(m, ID_M_Border, MF_BYCOMMAND | (Border != 0 ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(m, ID_M_Lock, MF_BYCOMMAND | (LockMode == 1 ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuRadioItem(m, ID_Waku0, ID_Waku6, ID_Waku0 + shownWaku_, MF_BYCOMMAND);
@@ -314,14 +299,14 @@ void TKELUPSHI::OpenContextMenu() {
 }
 
 void TKELUPSHI::OnNcDoubleClick() {
-    RARADAVE* main = Main();
+    NoteHost* main = host_;
     if (!main) return;
     if (AltKeyDown) {
         HideFG = 2;
         HideAction();
     } else if (CtrlKeyDown) {
         main->PeelNote(MyNumber, PeelKind::Log1);
-    } else if (main->Config.DblClickMode == 2 && !OpenFName.empty()) {
+    } else if (main->NoteConfig().DblClickMode == 2 && !OpenFName.empty()) {
         ShellExecuteW(hwnd_, L"open", OpenFName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }
     // Editing in the compose window, direct editing and auto-size come with
@@ -329,7 +314,7 @@ void TKELUPSHI::OnNcDoubleClick() {
 }
 
 void TKELUPSHI::OnCommand(int id) {
-    RARADAVE* main = Main();
+    NoteHost* main = host_;
     if (!main) return;
     switch (id) {
         case ID_LOG1: main->PeelNote(MyNumber, PeelKind::Log1); return;
@@ -338,7 +323,7 @@ void TKELUPSHI::OnCommand(int id) {
         case ID_M_Hide: HideFG = 1; HideAction(); return;
         case ID_M_Hide1: HideFG = 2; HideAction(); return;
         case ID_M_Lock: M_LockClick(); return;
-        case ID_M_StayOnTop: M_StayOnTopClick(main->Config.Bottom); return;
+        case ID_M_StayOnTop: M_StayOnTopClick(main->NoteConfig().Bottom); return;
         case ID_M_StayOnBottom: M_StayOnBottomClick(); return;
         case ID_M_Border: M_BorderClick(); return;
         case ID_NewKelup: main->MakeKelup(L""); return;
@@ -365,8 +350,7 @@ LRESULT CALLBACK TKELUPSHI::RichProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UIN
 
 // The text area covers nearly the whole note, so its mouse repeats the frame's.
 LRESULT TKELUPSHI::OnRichMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    RARADAVE* main = Main();
-    bool direct = main && main->DirectEditNo != kNoSlot;
+    bool direct = host_ && host_->DirectEditing();
     if (!direct) {
         switch (msg) {
             case WM_LBUTTONDOWN: {
@@ -439,6 +423,9 @@ LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             wpos->flags |= ZOrderFG ? SWP_NOZORDER : SWP_NOACTIVATE;
             return r;
         }
+        case WM_WINDOWPOSCHANGED:
+            GetWindowRect(hwnd_, &bounds_);
+            break;
         case WM_SIZE:
             Layout();
             InvalidateRect(hwnd_, nullptr, TRUE);
@@ -459,7 +446,7 @@ LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             CtrlKeyDown = ctrl && !alt && !shift;
             ShftKeyDown = shift && !alt && !ctrl;
             if (msg == WM_SYSKEYDOWN && wp == VK_F4) {
-                if (Main() && Main()->Config.AltF4 == 0) Main()->M_ExitClick();
+                if (host_ && host_->NoteConfig().AltF4 == 0) host_->M_ExitClick();
                 return 0;
             }
             break;

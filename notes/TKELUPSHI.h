@@ -8,6 +8,7 @@
 
 #include "base/Handles.h"
 #include "base/Window.h"
+#include "notes/NoteHost.h"
 
 namespace kelup {
 
@@ -15,8 +16,9 @@ inline constexpr wchar_t kTextNoteClass[] = L"TKELUPSHI";
 
 class TKELUPSHI : public BaseWindow<TKELUPSHI> {
 public:
-    // Creates the hidden window for slot `number`; `border` gives the thin border.
-    bool Create(HWND owner, int number, bool border);
+    // Creates the hidden window for slot `number`; `border` gives the thin
+    // border. The host is the store the note belongs to.
+    bool Create(HWND owner, int number, bool border, NoteHost* host);
 
     // --- fields of a text note ------------------------------------------
     int MyNumber = 0;
@@ -61,7 +63,8 @@ public:
     void WakuSet(int wn);
     void ApplyLineSpace();
     void SetBounds(int left, int top, int width, int height);
-    RECT Bounds() const;
+    // The window's rectangle on the screen, kept as the window moves.
+    RECT Bounds() const { return bounds_; }
 
     // Stacking.
     void ApplyStacking(int bottomSetting);
@@ -94,13 +97,20 @@ private:
     LRESULT HitTest(POINT screen);
     void OnCommand(int id);
     void OpenContextMenu();
+    // The note's menu, loaded when first opened.
+    HMENU Menu();
+    // Width of the sizing zones along the edges.
+    int Margin() const;
     void OnNcDoubleClick();
     static LRESULT CALLBACK RichProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
     LRESULT OnRichMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp);
 
+    NoteHost* host_ = nullptr;
     HWND richEdit_ = nullptr;
     AutoBrush brush_;
+    int brushColor_ = -1;
     AutoMenu menu_;
+    RECT bounds_{};
     int shownWaku_ = 1;
     UINT hiddenMenuId_ = 0;
 };

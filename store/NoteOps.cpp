@@ -3,7 +3,10 @@
 #include <windows.h>
 #include <richedit.h>
 
-#include "app/RARADAVE.h"
+#include "store/NoteStore.h"
+
+#include "app/AppWindow.h"
+#include "dates/Deadlines.h"
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
 #include "base/FileOps.h"
@@ -16,22 +19,34 @@ namespace kelup {
 
 std::wstring TextFileName(int slot) { return L"kelup" + std::to_wstring(slot) + L".kdt"; }
 
-TKELUPSHI* RARADAVE::NewTextNoteWindow(int slot, bool border) {
+NoteStore::NoteStore(Shell& shell) : shell_(shell), Config(shell.Config()), Path(shell.Path()) {}
+
+NoteStore::~NoteStore() = default;
+
+bool NoteStore::LimitBusy() const { return dates_ && dates_->LimitBusy(); }
+
+void NoteStore::BringAppToFront() { shell_.App().BringToFront(); }
+
+void NoteStore::CompDate(int slot) {
+    if (dates_) dates_->CompDate(slot);
+}
+
+TKELUPSHI* NoteStore::NewTextNoteWindow(int slot, bool border) {
     if (textWindows_.size() < size_t(MaxTextNotes)) textWindows_.resize(size_t(MaxTextNotes));
     auto note = std::make_unique<TKELUPSHI>();
-    if (!note->Create(app_->Handle(), slot, border)) return nullptr;
+    if (!note->Create(shell_.App().Handle(), slot, border, this)) return nullptr;
     TKELUPSHI* raw = note.get();
     if (!TextNotes.Take(slot, raw)) return nullptr;
     textWindows_[size_t(slot)] = std::move(note);
     return raw;
 }
 
-void RARADAVE::ReleaseTextNote(int slot) {
+void NoteStore::ReleaseTextNote(int slot) {
     TextNotes.Free(slot);
     if (size_t(slot) < textWindows_.size()) textWindows_[size_t(slot)].reset();
 }
 
-void RARADAVE::ApplyNewNoteDefaults(TKELUPSHI* note) {
+void NoteStore::ApplyNewNoteDefaults(TKELUPSHI* note) {
     const Settings& s = Config;
     note->ORGColor = s.Colorx64;
     note->SetColor(s.Colorx64);
@@ -55,27 +70,27 @@ void RARADAVE::ApplyNewNoteDefaults(TKELUPSHI* note) {
     note->ZOrderFG = FALSE;
 }
 
-void RARADAVE::ApplyNoteTranslucency(TKELUPSHI* note) { note->ApplyAlpha(); }
+void NoteStore::ApplyNoteTranslucency(TKELUPSHI* note) { note->ApplyAlpha(); }
 
-bool RARADAVE::RichEdSaveToFile(int NUM, const std::wstring& FName) {
+bool NoteStore::RichEdSaveToFile(int NUM, const std::wstring& FName) {
     TKELUPSHI* note = TextNotes.At(NUM);
     if (!note) return false;
     size_t slash = FName.find_last_of(L"\\/");
     if (slash != std::wstring::npos && !CreateDirs(FName.substr(0, slash + 1))) {
-        ShowMsg(L"ディレクトリを作成できません", 0, hwnd_);
+        ShowMsg(L"ディレクトリを作成できません", 0, Owner());
         return false;
     }
     // Never a half-written text file: a crash leaves the old or the new one.
     return WriteFileAtomic(FName, RichToRtf(note->RichEdit1()));
 }
 
-void RARADAVE::SaveBackUpKdt(int N) {
+void NoteStore::SaveBackUpKdt(int N) {
     TKELUPSHI* note = TextNotes.At(N);
     if (!note) return;
     WriteFileAtomic(Path.DataDir + L"Backup\\" + note->DataName, RichToRtf(note->RichEdit1()));
 }
 
-long long RARADAVE::GetfileSize(const std::wstring& FN) const { return FileSizeOf(FN); }
+long long NoteStore::GetfileSize(const std::wstring& FN) const { return FileSizeOf(FN); }
 
 namespace {
 
@@ -89,7 +104,7 @@ bool ReadTextLines(const std::wstring& path, std::vector<std::wstring>& lines) {
 
 }  // namespace
 
-int RARADAVE::MakeKelup(const std::wstring& FName) {
+int NoteStore::MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde) {
     // 1.
     MakingNote = 0;
     int slot = TextNotes.LowestFree();
@@ -110,7 +125,7 @@ int RARADAVE::MakeKelup(const std::wstring& FName) {
         note->ApplyStacking(1);
     }
     // 4.
-    app_->BringToFront();
+    BringAppToFront();
     // 5.
     HWND re = note->RichEdit1();
     if (FName.empty()) {
@@ -124,15 +139,15 @@ int RARADAVE::MakeKelup(const std::wstring& FName) {
             SendMessageW(re, EM_SETREADONLY, TRUE, 0);
         } else if (FName == L"|||") {
             RECT r = note->Bounds();
-            note->SetBounds(DdeLeft, DdeTop, r.right - r.left, r.bottom - r.top);
-            for (const auto& line : DdeLines) RichAppendLine(re, line);
+            note->SetBounds(dde.left, dde.top, r.right - r.left, r.bottom - r.top);
+            for (const auto& line : dde.lines) RichAppendLine(re, line);
             CompDate(slot);
         } else if (FName != L"@@@") {
             std::vector<std::wstring> lines;
             bool ok = ReadTextLines(FName, lines);
             for (const auto& line : lines) RichAppendLine(re, line);
             CompDate(slot);
-            if (!ok) ShowMsg(L"Read Error", MB_ICONERROR, hwnd_);
+            if (!ok) ShowMsg(L"Read Error", MB_ICONERROR, Owner());
             if (note->Tomei == 0) {
                 BottomAllExcept = slot;
                 BottomAll();
@@ -155,7 +170,7 @@ int RARADAVE::MakeKelup(const std::wstring& FName) {
     return slot;
 }
 
-void RARADAVE::RepKelup(int A, int B) {
+void NoteStore::RepKelup(int A, int B) {
     TKELUPSHI* a = TextNotes.At(A);
     if (!a) return;
     int s = TextNotes.LowestFree();
@@ -215,11 +230,11 @@ void RARADAVE::RepKelup(int A, int B) {
     DeleteFileW((Path.DataDir + L"Org\\" + n->DataName).c_str());
 }
 
-void RARADAVE::NewNormalClick() { MakeKelup(L""); }
+void NoteStore::NewNormalClick() { MakeKelup(L""); }
 
-void RARADAVE::NewBMPClick() {}
+void NoteStore::NewBMPClick() {}
 
-void RARADAVE::BottomAll() {
+void NoteStore::BottomAll() {
     TextNotes.ForEach([&](int slot, TKELUPSHI* n) {
         if (n->StOnTp != 1 && slot != BottomAllExcept) n->SetZOrder(HWND_BOTTOM, true);
     });

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/RARADAVE.h"
+#include "store/NoteStore.h"
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
 #include "base/FileOps.h"
@@ -56,7 +56,7 @@ struct CommentDialog {
 
 }  // namespace
 
-bool RARADAVE::WritePeelLog(TKELUPSHI* note, const std::vector<std::wstring>* comment) {
+bool NoteStore::WritePeelLog(TKELUPSHI* note, const std::vector<std::wstring>* comment) {
     CivilDateTime made = DecodeDateTime(note->MakeDT);
     CivilDateTime now = DecodeDateTime(NowAsDateTime());
     std::wstring entry = PeelLogEntry(SystemDateText(made) + L" " + SystemTimeText(made),
@@ -70,11 +70,11 @@ bool RARADAVE::WritePeelLog(TKELUPSHI* note, const std::vector<std::wstring>* co
         ok = WriteFile(h, bytes.data(), DWORD(bytes.size()), &put, nullptr) && put == bytes.size();
         CloseHandle(h);
     }
-    if (!ok) ShowMsg(L"ファイル書込み処理(ログ)でエラーが発生しました", MB_ICONERROR, hwnd_);
+    if (!ok) ShowMsg(L"ファイル書込み処理(ログ)でエラーが発生しました", MB_ICONERROR, Owner());
     return ok;
 }
 
-void RARADAVE::PeelNote(int slot, PeelKind kind) {
+void NoteStore::PeelNote(int slot, PeelKind kind) {
     TKELUPSHI* note = TextNotes.At(slot);
     if (!note) return;
     if (kind == PeelKind::Comment) {
@@ -95,21 +95,21 @@ void RARADAVE::PeelNote(int slot, PeelKind kind) {
     ReleaseTextNote(slot);
 }
 
-void RARADAVE::M_AllRemoveNClick() {
-    if (ShowMsg(L"すべての付箋紙をはがしますか？", MB_YESNO | MB_ICONQUESTION, hwnd_) != IDYES) return;
+void NoteStore::M_AllRemoveNClick() {
+    if (ShowMsg(L"すべての付箋紙をはがしますか？", MB_YESNO | MB_ICONQUESTION, Owner()) != IDYES) return;
     for (int i = 0; i < MaxTextNotes; ++i)
         if (TextNotes.InUse(i)) PeelNote(i, PeelKind::Log1);
 }
 
-void RARADAVE::M_Log1Click() {
+void NoteStore::M_Log1Click() {
     if (!FileExists(Path.PeelLogPath)) {
-        ShowMsg(L"ログファイルはまだ作成されていません", MB_ICONWARNING, hwnd_);
+        ShowMsg(L"ログファイルはまだ作成されていません", MB_ICONWARNING, Owner());
         return;
     }
     std::wstring params = L"\"" + Path.PeelLogPath + L"\"";
     auto r = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(hwnd_, nullptr, Config.Editer.c_str(), params.c_str(), nullptr, SW_SHOWNORMAL));
-    if (r < 32) ShowMsg(L"エディタを開けません", MB_ICONERROR, hwnd_);
+        ShellExecuteW(Owner(), nullptr, Config.Editer.c_str(), params.c_str(), nullptr, SW_SHOWNORMAL));
+    if (r < 32) ShowMsg(L"エディタを開けません", MB_ICONERROR, Owner());
 }
 
 }  // namespace kelup

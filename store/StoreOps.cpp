@@ -5,7 +5,7 @@
 #include <richedit.h>
 #include <shellapi.h>
 
-#include "app/RARADAVE.h"
+#include "store/NoteStore.h"
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
 #include "base/FileOps.h"
@@ -18,9 +18,7 @@
 
 namespace kelup {
 
-std::wstring TextFileName(int slot);
-
-void RARADAVE::AllocateSlots() {
+void NoteStore::AllocateSlots() {
     MaxTextNotes = SlotCountFor(Config.MAX1, 99);
     MaxImageNotes = SlotCountFor(Config.MAX2, 20);
     TextNotes.Allocate(MaxTextNotes);
@@ -34,7 +32,7 @@ void RARADAVE::AllocateSlots() {
     UndoAlpha = {255, 255};
 }
 
-void RARADAVE::ReleaseNotes() {
+void NoteStore::ReleaseNotes() {
     for (int i = 0; i < MaxTextNotes; ++i)
         if (TextNotes.InUse(i)) {
             DragAcceptFiles(TextNotes.At(i)->Handle(), FALSE);
@@ -44,7 +42,7 @@ void RARADAVE::ReleaseNotes() {
 
 // --- records and windows -----------------------------------------------
 
-TextNoteRecord RARADAVE::RecordOf(TKELUPSHI* n) const {
+TextNoteRecord NoteStore::RecordOf(TKELUPSHI* n) const {
     TextNoteRecord r;
     r.slot = n->MyNumber;
     RECT b = n->Bounds();
@@ -75,7 +73,7 @@ TextNoteRecord RARADAVE::RecordOf(TKELUPSHI* n) const {
     return r;
 }
 
-void RARADAVE::ApplyRecord(TKELUPSHI* n, const TextNoteRecord& r, bool undoRecord) {
+void NoteStore::ApplyRecord(TKELUPSHI* n, const TextNoteRecord& r, bool undoRecord) {
     n->SetBounds(r.Left, r.Top, r.Width, r.Height);
     n->ORGColor = r.ORGColor;
     n->SetColor(r.ORGColor);
@@ -106,7 +104,7 @@ void RARADAVE::ApplyRecord(TKELUPSHI* n, const TextNoteRecord& r, bool undoRecor
 }
 
 // The face of a received note not opened yet: who sent it and when.
-void RARADAVE::ShowSealedFace(TKELUPSHI* n) {
+void NoteStore::ShowSealedFace(TKELUPSHI* n) {
     HWND re = n->RichEdit1();
     RichClear(re);
     RichSetFont(re, TextFont{Config.FontName, Config.RecvFontSize, COLORREF(Config.FontColor), 0});
@@ -118,7 +116,7 @@ void RARADAVE::ShowSealedFace(TKELUPSHI* n) {
 
 // --- the data file -------------------------------------------------------
 
-bool RARADAVE::SaveData(const std::wstring& FileName) {
+bool NoteStore::SaveData(const std::wstring& FileName) {
     // 1. Pictures held only in memory come with the image notes.
     // 2.
     DataFileContent content;
@@ -140,19 +138,21 @@ bool RARADAVE::SaveData(const std::wstring& FileName) {
     // 4. A crash during the save leaves the previous file whole.
     std::optional<std::string> bytes = WriteDataFile(content, NowAsDateTime());
     if (!bytes) {
-        ShowMsg(L"エラーが発生しました", MB_ICONERROR, hwnd_);
+        ShowMsg(L"エラーが発生しました", MB_ICONERROR, Owner());
         return false;
     }
     if (!WriteFileAtomic(FileName, *bytes)) {
-        ShowMsg(L"ファイル書込みでエラーが発生しました", MB_ICONERROR, hwnd_);
+        ShowMsg(L"ファイル書込みでエラーが発生しました", MB_ICONERROR, Owner());
         return false;
     }
     return true;
 }
 
-void RARADAVE::LoadData() {
+void NoteStore::LoadData() {
     Recovering = 0;
     ReadErr = 0;
+    // From here on the notes in memory are the user's notes: a save writes them.
+    notesLoaded_ = true;
     if (FileExists(Path.DataFilePath)) LoadDataMain(Path.DataFilePath);
     if (ReadErr != 1) return;
     // The next save replaces the unreadable file: keep it aside first, so
@@ -161,12 +161,12 @@ void RARADAVE::LoadData() {
     ReleaseNotes();
     KeptImageRecords.clear();
     if (FileExists(Path.BackupFilePath)) {
-        ShowMsg(L"ファイル読込みでエラーが発生したので\rバックアップで復旧します", MB_ICONINFORMATION, hwnd_);
+        ShowMsg(L"ファイル読込みでエラーが発生したので\rバックアップで復旧します", MB_ICONINFORMATION, Owner());
         Recovering = 1;
         LoadDataMain(Path.BackupFilePath);
     } else {
         ShowMsg(L"ファイル読込みでエラーが発生したので\rバックアップで復旧しようとしましたが\rバックアップが見つかりませんでした",
-                MB_ICONERROR, hwnd_);
+                MB_ICONERROR, Owner());
     }
 }
 
@@ -181,12 +181,12 @@ DateTextFormat SystemDateFormat() {
 
 }  // namespace
 
-void RARADAVE::LoadDataMain(const std::wstring& FileName) {
+void NoteStore::LoadDataMain(const std::wstring& FileName) {
     ReadErr = 0;
     std::string bytes;
     if (!ReadWholeFile(FileName, bytes)) {
         ReadErr = 1;
-        if (Recovering == 1) ShowMsg(L"ファイル読込み処理でエラーが発生しました", MB_ICONERROR, hwnd_);
+        if (Recovering == 1) ShowMsg(L"ファイル読込み処理でエラーが発生しました", MB_ICONERROR, Owner());
         return;
     }
     DataFileReadOptions options;
@@ -200,7 +200,7 @@ void RARADAVE::LoadDataMain(const std::wstring& FileName) {
         if (Recovering == 0) return;
         ShowMsg(result.status == DataFileStatus::Truncated ? L"ファイル読込み処理でエラーが発生しました"
                                                            : L"エラーが発生しました",
-                MB_ICONERROR, hwnd_);
+                MB_ICONERROR, Owner());
     }
     const DataFileContent& c = result.content;
     const bool oldInline = result.version < 97200;
@@ -244,9 +244,9 @@ void RARADAVE::LoadDataMain(const std::wstring& FileName) {
     if (!result.Whole()) {
         UndoCount = 0;
         if (int(c.textNotes.size()) < result.textAnnounced)
-            ShowMsg(L"バックアップファイルのエラーにより付箋紙が失われました", MB_ICONERROR, hwnd_);
+            ShowMsg(L"バックアップファイルのエラーにより付箋紙が失われました", MB_ICONERROR, Owner());
         else if (int(c.imageNotes.size()) < result.imageAnnounced)
-            ShowMsg(L"バックアップファイルのエラーによりビットマップ付箋紙が失われました", MB_ICONERROR, hwnd_);
+            ShowMsg(L"バックアップファイルのエラーによりビットマップ付箋紙が失われました", MB_ICONERROR, Owner());
     }
 
     // Show the notes in slot order.
@@ -279,7 +279,7 @@ void RARADAVE::LoadDataMain(const std::wstring& FileName) {
 
 // --- undo ----------------------------------------------------------------
 
-void RARADAVE::UndoFormCopy(int S, int D) {
+void NoteStore::UndoFormCopy(int S, int D) {
     std::wstring name = UndoNotes[size_t(D)].DataName;
     UndoNotes[size_t(D)] = UndoNotes[size_t(S)];
     UndoNotes[size_t(D)].DataName = name;
@@ -288,7 +288,7 @@ void RARADAVE::UndoFormCopy(int S, int D) {
     UndoCheckMode[size_t(D)] = UndoCheckMode[size_t(S)];
 }
 
-void RARADAVE::UndoForm(TKELUPSHI* note) {
+void NoteStore::UndoForm(TKELUPSHI* note) {
     // 1.
     if (UndoCount > 0) {
         UndoCount = 2;
@@ -312,7 +312,7 @@ void RARADAVE::UndoForm(TKELUPSHI* note) {
     std::wstring org = Path.DataDir + L"Org\\" + note->DataName;
     std::wstring own = Path.DataDir + note->DataName;
     if (FileExists(org)) {
-        if (!CopyFileAtomic(org, Path.UndoPath0)) ShowMsg(L"期日指定付箋紙の保存エラー", MB_ICONERROR, hwnd_);
+        if (!CopyFileAtomic(org, Path.UndoPath0)) ShowMsg(L"期日指定付箋紙の保存エラー", MB_ICONERROR, Owner());
         else DeleteFileW(org.c_str());
     } else if (FileExists(own)) {
         CopyFileAtomic(own, Path.UndoPath0);
@@ -321,7 +321,7 @@ void RARADAVE::UndoForm(TKELUPSHI* note) {
     }
 }
 
-void RARADAVE::M_UndoClick() {
+void NoteStore::M_UndoClick() {
     // 1.
     int s = TextNotes.LowestFree();
     if (s == kNoSlot || UndoCount == 0) return;

@@ -1,9 +1,9 @@
 // Picture receives finished by the transfer threads.
 
-#include "app/RARADAVE.h"
+#include "transfer/Transfer.h"
 
 namespace kelup {
 
-void RARADAVE::OnPictureDone(WPARAM, LPARAM) {}
+void Transfer::OnPictureDone(WPARAM, LPARAM) {}
 
 }  // namespace kelup

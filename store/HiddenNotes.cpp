@@ -1,7 +1,7 @@
 // Hidden notes live as entries of the main menu's "表示／非表示" submenu,
 // the most recently hidden first, above a separator.
 
-#include "app/RARADAVE.h"
+#include "store/NoteStore.h"
 #include "notes/TKELUPSHI.h"
 #include "res/resource.h"
 
@@ -21,8 +21,8 @@ HMENU ShowHideMenu(HMENU popup) {
 
 }  // namespace
 
-UINT RARADAVE::AddHiddenEntry(bool textNote, int number, const std::wstring& caption) {
-    HMENU sub = ShowHideMenu(popup_);
+UINT NoteStore::AddHiddenEntry(bool textNote, int number, const std::wstring& caption) {
+    HMENU sub = ShowHideMenu(shell_.PopupMenu1());
     if (!sub) return 0;
     if (HiddenCount == 0) {
         hiddenSeparatorId_ = ID_HIDDEN_FIRST + UINT(HiddenEntryCounter);
@@ -39,12 +39,12 @@ UINT RARADAVE::AddHiddenEntry(bool textNote, int number, const std::wstring& cap
     return id;
 }
 
-void RARADAVE::MenuItemClick(UINT id) {
+void NoteStore::MenuItemClick(UINT id) {
     auto it = hiddenEntries_.find(id);
     if (it == hiddenEntries_.end()) return;
     auto [textNote, number] = it->second;
     hiddenEntries_.erase(it);
-    HMENU sub = ShowHideMenu(popup_);
+    HMENU sub = ShowHideMenu(shell_.PopupMenu1());
     if (sub) DeleteMenu(sub, id, MF_BYCOMMAND);
     if (textNote) {
         if (TKELUPSHI* n = TextNotes.At(number)) n->ShowAgain();
@@ -56,7 +56,7 @@ void RARADAVE::MenuItemClick(UINT id) {
     if (HiddenCount == 0 && sub && GetMenuItemCount(sub) > 2) DeleteMenu(sub, 0, MF_BYPOSITION);
 }
 
-void RARADAVE::M_AllHideClick() {
+void NoteStore::M_AllHideClick() {
     TextNotes.ForEach([](int, TKELUPSHI* n) {
         if (n->HideFG == 0) {
             n->HideFG = 2;
@@ -65,11 +65,11 @@ void RARADAVE::M_AllHideClick() {
     });
 }
 
-void RARADAVE::M_ReShowClick() {
+void NoteStore::M_ReShowClick() {
     TextNotes.ForEach([](int, TKELUPSHI* n) {
         if (n->HideFG > 0) n->ShowAgain();
     });
-    HMENU sub = ShowHideMenu(popup_);
+    HMENU sub = ShowHideMenu(shell_.PopupMenu1());
     if (HiddenCount > 0 && sub)
         for (auto& [id, entry] : hiddenEntries_) DeleteMenu(sub, id, MF_BYCOMMAND);
     if (HiddenCount > 0 && sub) DeleteMenu(sub, hiddenSeparatorId_, MF_BYCOMMAND);

@@ -1,12 +1,12 @@
 // The date update of the notes' deadlines and placeholders.
 
-#include "app/RARADAVE.h"
+#include "dates/Deadlines.h"
 
 namespace kelup {
 
-void RARADAVE::M_DateUp1Click() { ++DateUpdates; }
+void Deadlines::M_DateUp1Click() { ++DateUpdates_; }
 
 // Date placeholders in a note's text are computed once they exist.
-void RARADAVE::CompDate(int) {}
+void Deadlines::CompDate(int) {}
 
 }  // namespace kelup

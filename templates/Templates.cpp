@@ -1,9 +1,9 @@
 // Template titles of the main menu.
 
-#include "app/RARADAVE.h"
+#include "templates/Templates.h"
 
 namespace kelup {
 
-void RARADAVE::TempletePreRead() {}
+void Templates::TempletePreRead() {}
 
 }  // namespace kelup

@@ -1,7 +1,10 @@
 // What the shutdown asks of the compose window: its recipient-list menu
 // items and its window keys.
 
-#include "app/RARADAVE.h"
+#include "compose/Compose.h"
+
+#include "app/IniFile.h"
+#include "app/Shell.h"
 
 namespace kelup {
 
@@ -10,14 +13,16 @@ namespace {
 constexpr int kEditorW = 560, kEditorH = 420, kEditorPanelH = 120, kEditorShowPanelMode = 0;
 }  // namespace
 
-void RARADAVE::CloseEditorAndHistory() {}
+void Compose::CloseEditor() {}
 
-void RARADAVE::WriteRecipientMenuItems() {
+void Compose::WriteRecipientMenuItems() {
     // One line per item of the recipient-list popup: name, "%%", caption.
     // The compose window brings the items; without it the file is left as it is.
 }
 
-void RARADAVE::WriteWindowKeys() {
+void Compose::WriteWindowKeys() {
+    const Settings& Config = shell_.Config();
+    IniFile Ini(shell_.Path().IniPath);
     Ini.WriteInt(L"Config", L"EditorW", kEditorW);
     Ini.WriteInt(L"Config", L"EditorH", kEditorH);
     Ini.WriteInt(L"Config", L"EditorPanelH", kEditorPanelH);

@@ -1,0 +1,51 @@
+#pragma once
+// What the main window offers the subsystems it owns: the settings and
+// folders read at start (read-only: the main window and, later, the options
+// dialog are their only writers), the program-wide state, and the few
+// services of the shell itself. Subsystems hold a Shell& and nothing else of
+// the main window.
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/Paths.h"
+#include "app/Settings.h"
+
+namespace kelup {
+
+class AppWindow;
+
+// Program-wide values set by the start and shutdown sequences.
+struct ProgramState {
+    unsigned char BusyFG = 1;     // the start or a long operation runs
+    unsigned char Closing = 0;    // the shutdown has begun
+    int NetworkOff = 0;           // the user chose not to use the LAN
+    int NetDisabled = 0;          // the LAN could not be used this run
+    int OsLevel = 9;
+    std::wstring MyUserName;      // the Windows user's log-on name
+    std::wstring VersionText = L"0.0.0.0";
+};
+
+class Shell {
+public:
+    virtual const Settings& Config() const = 0;
+    virtual const Paths& Path() const = 0;
+    virtual const ProgramState& State() const = 0;
+
+    // The invisible main window: owner of messages boxes and socket notices.
+    virtual HWND MainHandle() const = 0;
+    // The application window: owner of the notes and of the task-bar button.
+    virtual AppWindow& App() = 0;
+    // The main menu ("PopupMenu1"); its "表示／非表示" submenu holds the hidden notes.
+    virtual HMENU PopupMenu1() const = 0;
+    virtual void MainMenuPopup(POINT pt) = 0;
+    // Waits while processing window messages; returns early once shutdown begins.
+    virtual void Delay(DWORD ms) = 0;
+    virtual void M_ExitClick() = 0;
+
+protected:
+    ~Shell() = default;
+};
+
+}  // namespace kelup

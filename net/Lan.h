@@ -1,0 +1,92 @@
+#pragma once
+// The LAN: both datagram sockets, who this program is on the LAN, the send
+// lists with their files, discovery, and sending in both dialects. Its whole
+// state is here.
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/Shell.h"
+#include "net/PacketTime.h"
+#include "net/SendList.h"
+
+namespace kelup {
+
+struct DiscoverySelf;
+struct DiscoveryOutcome;
+enum class NativeCommand;
+
+class Lan {
+public:
+    explicit Lan(Shell& shell);
+    ~Lan();
+    Lan(const Lan&) = delete;
+    Lan& operator=(const Lan&) = delete;
+
+    // --- sockets ---------------------------------------------------------------
+    // 0 on success, else the failing step.
+    int IP_Init();
+    void IP_Close();
+    // One readiness notice of a socket (0x04E0 native, 0x04E2 IP Messenger).
+    void OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger);
+
+    // --- the send lists -----------------------------------------------------------
+    void LoadLists();
+    void ListSave();
+    void AllListWrite();
+    void RecipientSearch();
+    // Writes the lists to "lists.dump" in the data folder; the number of lines.
+    int DumpLists();
+
+    // --- sending ----------------------------------------------------------------------
+    void SendResult(int res, const std::wstring& ipa, const std::wstring& msg);
+    void PacketSend(const std::wstring& ipa, const std::string& data);
+    void BroadCast(const std::wstring& ipa, const std::wstring& hostName, NativeCommand command);
+    void SendResultP(int res, const std::wstring& ipa, const std::wstring& packetNo);
+    void BroadCastP(const std::wstring& command);
+    // An IP Messenger message; the result is its packet number.
+    std::uint32_t PacketSendP(const std::wstring& ipa, bool hidden, bool password, const std::wstring& text);
+    // "KL_EXIT" and the IP Messenger exit.
+    void BroadCastExit(bool ipMessengerToo = true);
+
+    // How many datagrams were taken in (for the test bench and benchmarks).
+    unsigned long NativeReceived() const { return nativeReceived; }
+    unsigned long IpmReceived() const { return ipmReceived; }
+
+private:
+    DiscoverySelf DiscoveryView();
+    void ApplyDiscovery(const DiscoveryOutcome& o, bool ipMessenger);
+    bool Off() const { return shell_.State().NetDisabled != 0 || shell_.State().NetworkOff != 0; }
+
+    Shell& shell_;
+    const Settings& Config;
+    const Paths& Path;
+
+    SOCKET NativeSock = INVALID_SOCKET;
+    SOCKET IpmSock = INVALID_SOCKET;
+    bool wsaStarted = false;
+
+    std::wstring MyComputerName;
+    std::wstring MyDispName;
+    std::wstring MySectName;
+    std::wstring MyHostName;
+    std::wstring MyIPAddr;
+    std::vector<std::wstring> LocalAddrList;
+
+    SendLists lists;
+    std::vector<std::wstring> lisLines;   // ".lis" as read at start
+    std::vector<std::wstring> frdLines;   // ".frd" as read at start
+    bool firstSearchDone = false;
+    // Extra addresses announcements also go to, each "address[ : comment]".
+    std::vector<std::wstring> IPAddrList;
+    PacketNumberClock packetNumbers;
+
+    unsigned long nativeReceived = 0;
+    unsigned long ipmReceived = 0;
+};
+
+}  // namespace kelup

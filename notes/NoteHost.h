@@ -1,0 +1,38 @@
+#pragma once
+// What a note window asks of the store that made it: everything that spans
+// notes, touches files or reaches the main window goes through here.
+
+#include <windows.h>
+
+#include <string>
+
+namespace kelup {
+
+struct Settings;
+
+// The three ways of peeling a text note.
+enum class PeelKind { Log1, Exit, Comment };
+
+class NoteHost {
+public:
+    virtual const Settings& NoteConfig() const = 0;
+    virtual bool NetworkOff() const = 0;
+    // A deadline action runs: notes take no mouse meanwhile.
+    virtual bool LimitBusy() const = 0;
+    // A note is being edited in place.
+    virtual bool DirectEditing() const = 0;
+    virtual bool TextSlotsFull() const = 0;
+    virtual void BringAppToFront() = 0;
+    // Adds the note to the main menu's hidden notes; the entry's menu id.
+    virtual UINT AddHiddenEntry(bool textNote, int number, const std::wstring& caption) = 0;
+    virtual void PeelNote(int slot, PeelKind kind) = 0;
+    virtual int MakeKelup(const std::wstring& FName) = 0;
+    virtual void RepKelup(int A, int B) = 0;
+    virtual void MainMenuPopup(POINT pt) = 0;
+    virtual void M_ExitClick() = 0;
+
+protected:
+    ~NoteHost() = default;
+};
+
+}  // namespace kelup

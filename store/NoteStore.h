@@ -1,0 +1,148 @@
+#pragma once
+// The note store: the slot tables and the note windows in them, the data
+// file with its backup and the translucency file, the notes' text files,
+// making and duplicating notes, peeling with the peel log and undo of the
+// last two, and the hidden notes of the main menu. Its whole state is here.
+
+#include <windows.h>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Shell.h"
+#include "extras/DdeCommand.h"
+#include "notes/NoteHost.h"
+#include "store/NoteRecord.h"
+#include "store/Slots.h"
+
+namespace kelup {
+
+class TKELUPSHI;
+class TBMPKELUPSHI;
+class Deadlines;
+
+// "kelup" + slot + ".kdt": the name of a text note's text file.
+std::wstring TextFileName(int slot);
+
+class NoteStore final : public NoteHost {
+public:
+    explicit NoteStore(Shell& shell);
+    ~NoteStore();
+    NoteStore(const NoteStore&) = delete;
+    NoteStore& operator=(const NoteStore&) = delete;
+
+    // The date subsystem colours and computes notes as they are made.
+    void Wire(Deadlines* dates) { dates_ = dates; }
+
+    // --- slots -------------------------------------------------------------
+    void AllocateSlots();
+    void ReleaseNotes();
+    int TextNoteMax() const { return MaxTextNotes; }
+    int ImageNoteMax() const { return MaxImageNotes; }
+    int TextNoteCount() const { return TextNotes.Count(); }
+    int ImageNoteCount() const { return ImageNotes.Count(); }
+    int UndoAvailable() const { return UndoCount; }
+    TKELUPSHI* TextNote(int slot) const { return TextNotes.At(slot); }
+    template <typename F>
+    void ForEachTextNote(F&& f) const { TextNotes.ForEach(std::forward<F>(f)); }
+    // A note being edited in place, or kNoSlot.
+    int DirectEditSlot() const { return DirectEditNo; }
+    // The notes were read: saving them is safe.
+    bool NotesLoaded() const { return notesLoaded_; }
+
+    // --- the data file -------------------------------------------------------
+    void LoadData();
+    bool SaveData(const std::wstring& FileName);
+    bool SaveData() { return SaveData(Path.DataFilePath); }
+
+    // --- making notes ----------------------------------------------------------
+    // FName: "" a new empty note, "///" from the clipboard, "|||" the lines of
+    // the DDE request, "@@@" an empty note without translucency, else a text file.
+    int MakeKelup(const std::wstring& FName) override { return MakeKelup(FName, {}); }
+    int MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde);
+    void RepKelup(int A, int B) override;
+    bool RichEdSaveToFile(int NUM, const std::wstring& FName);
+    void SaveBackUpKdt(int N);
+    long long GetfileSize(const std::wstring& FN) const;
+    void NewNormalClick();
+    void NewBMPClick();
+    void BottomAll();
+
+    // --- peeling and undo --------------------------------------------------------
+    void PeelNote(int slot, PeelKind kind) override;
+    void M_UndoClick();
+    void M_Log1Click();
+    void M_AllRemoveNClick();
+
+    // --- hidden notes ------------------------------------------------------------
+    UINT AddHiddenEntry(bool textNote, int number, const std::wstring& caption) override;
+    void MenuItemClick(UINT id);
+    void M_ReShowClick();
+    void M_AllHideClick();
+
+    // --- what the note windows ask ---------------------------------------------
+    const Settings& NoteConfig() const override { return Config; }
+    bool NetworkOff() const override { return shell_.State().NetworkOff == 1; }
+    bool LimitBusy() const override;
+    bool DirectEditing() const override { return DirectEditNo != kNoSlot; }
+    bool TextSlotsFull() const override { return TextNotes.Count() >= MaxTextNotes; }
+    void BringAppToFront() override;
+    void MainMenuPopup(POINT pt) override { shell_.MainMenuPopup(pt); }
+    void M_ExitClick() override { shell_.M_ExitClick(); }
+
+private:
+    HWND Owner() const { return shell_.MainHandle(); }
+    void LoadDataMain(const std::wstring& FileName);
+    TextNoteRecord RecordOf(TKELUPSHI* n) const;
+    void ApplyRecord(TKELUPSHI* n, const TextNoteRecord& r, bool undoRecord);
+    void ShowSealedFace(TKELUPSHI* n);
+    void UndoForm(TKELUPSHI* note);
+    void UndoFormCopy(int S, int D);
+    bool WritePeelLog(TKELUPSHI* note, const std::vector<std::wstring>* comment);
+    TKELUPSHI* NewTextNoteWindow(int slot, bool border);
+    void ReleaseTextNote(int slot);
+    void ApplyNewNoteDefaults(TKELUPSHI* note);
+    void ApplyNoteTranslucency(TKELUPSHI* note);
+    void CompDate(int slot);
+
+    Shell& shell_;
+    const Settings& Config;
+    const Paths& Path;
+    Deadlines* dates_ = nullptr;
+
+    // Slot tables; the windows of the notes are owned here.
+    SlotTable<TKELUPSHI> TextNotes;
+    SlotTable<TBMPKELUPSHI> ImageNotes;
+    std::vector<std::unique_ptr<TKELUPSHI>> textWindows_;
+    int MaxTextNotes = 99;
+    int MaxImageNotes = 20;
+    bool notesLoaded_ = false;
+
+    // The last two peeled notes: element 0 the newest. Their text is in
+    // "kelup.kd0" and "kelup.kd1".
+    int UndoCount = 0;
+    std::array<TextNoteRecord, 2> UndoNotes;
+    std::array<int, 2> UndoAlpha{255, 255};
+    std::array<int, 2> UndoCheckMode{0, 0};
+    // Image notes as read from the data file, written back unchanged until
+    // image notes have windows of their own.
+    std::vector<ImageNoteRecord> KeptImageRecords;
+
+    int Recovering = 0;
+    int ReadErr = 0;
+    int PendingBorder = 0;
+    int BottomAllExcept = kNoSlot;
+    int DirectEditNo = kNoSlot;
+    unsigned char MakingNote = 0;
+    unsigned char NoteJustMade = 0;
+
+    // Hidden notes in the "表示／非表示" submenu.
+    int HiddenCount = 0, HiddenTextCount = 0, HiddenImageCount = 0, HiddenEntryCounter = 0;
+    std::map<UINT, std::pair<bool, int>> hiddenEntries_;   // menu id -> (text note?, number)
+    UINT hiddenSeparatorId_ = 0;
+};
+
+}  // namespace kelup
