@@ -220,20 +220,29 @@ void NoteStore::LoadDataMain(const std::wstring& FileName) {
         ApplyRecord(n, r, false);
         n->DataName = TextFileName(slot);
         HWND re = n->RichEdit1();
-        if (oldInline && r.inlineText && !r.inlineText->lines.empty()) {
-            RichClear(re);
-            RichSetFont(re, TextFont{r.inlineText->fontName, r.inlineText->fontSize,
-                                     COLORREF(r.inlineText->fontColor), 0});
-            for (const auto& line : r.inlineText->lines) RichAppendLine(re, line);
+        bool textLoaded = false;   // loading a text file sets the line spacing too
+        if (oldInline) {
+            if (r.inlineText && !r.inlineText->lines.empty()) {
+                RichClear(re);
+                RichSetFont(re, TextFont{r.inlineText->fontName, r.inlineText->fontSize,
+                                         COLORREF(r.inlineText->fontColor), 0});
+                for (const auto& line : r.inlineText->lines) RichAppendLine(re, line);
+            }
+        } else {
+            // The text of a note whose slot moved stays in the file its record
+            // names until it is written under the new number.
+            std::wstring textFile = folder + (r.slot == slot ? n->DataName : r.DataName);
+            if (FileExists(textFile)) {
+                n->LoadText(textFile);
+                textLoaded = true;
+            }
         }
-        // The text of a note whose slot moved stays in the file its record
-        // names until it is written under the new number.
-        std::wstring textFile = folder + (r.slot == slot ? n->DataName : r.DataName);
-        if (!oldInline && FileExists(textFile)) {
-            n->LoadText(textFile);
-            if (r.slot != slot) RichEdSaveToFile(slot, Path.DataDir + n->DataName);
-        }
-        n->ApplyLineSpace();
+        if (!textLoaded) n->ApplyLineSpace();
+        // The next save names "kelup<slot>.kdt" for this note: a text that
+        // lives only in the window so far (kept in the record by older
+        // versions, or under the number of another slot) gets that file now,
+        // and a file left there by an older note never comes back in its place.
+        if (oldInline || r.slot != slot) RichEdSaveToFile(slot, Path.DataDir + n->DataName);
         loaded.push_back(n);
     }
     KeptImageRecords = c.imageNotes;

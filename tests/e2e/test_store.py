@@ -170,6 +170,57 @@ def flags_for(slots, total: int = DEFAULT_SLOTS) -> str:
     return "".join("1" if i in set(slots) else "0" for i in range(total))
 
 
+def pack_str(text: str) -> bytes:
+    raw = text.encode("cp932") + b"\0"
+    return struct.pack("<i", len(raw)) + raw
+
+
+# ---- data files of the editions that kept the texts inline (before 97200) -----------
+
+@dataclass
+class InlineNote:
+    left: int
+    top: int
+    lines: list[str]  # one string per line; none for an empty note
+    font: str = "ＭＳ 明朝"  # empty: the reader's default font
+    size: int = 12
+    color: int = 0x800000
+
+
+def old_text_record(version: int, n: InlineNote) -> bytes:
+    """A text note as those editions wrote it: the font, the size, the colour
+    and the lines in the record itself, and only the items the version had."""
+    assert version < 97200
+    dates_as_text = version <= 97104
+    out = pack_str("N_Kelup")
+    out += pack_str("1998/05/01 12:00:00") if dates_as_text else struct.pack("<d", 35916.5)
+    out += struct.pack("<24i",
+                       n.left, n.top, 240, 110, 0x80FFFF, 0, 0,  # place, colour, stacking, frame
+                       n.color, 0, n.size, 0, len(n.lines), 0, 0,  # font colours, sizes, line count, styles
+                       0, 0, 0, 0, 0, 0, 0, 0, 0, 20)  # sealed ... line spacing
+    out += pack_str(n.font) + pack_str("MS") + b"".join(pack_str(line) for line in n.lines)
+    if version > 330:  # the deadline: none
+        out += pack_str("") if dates_as_text else struct.pack("<d", 0)
+    if version >= 97091:
+        out += pack_str("送り主")
+        if version >= 97101:
+            out += pack_str("192.168.0.9")
+        out += pack_str("") + pack_str("") if dates_as_text else struct.pack("<dd", 0, 0)  # not sent
+    if version >= 97130:
+        out += pack_str("")  # sound
+    if version >= 97150:
+        out += pack_str("")  # file to open
+    return out
+
+
+def old_data_file(version: int, text_notes: list[InlineNote]) -> bytes:
+    """No slot flags (the notes take slots 0, 1, 2 ... in file order), no
+    image notes, nothing to restore."""
+    tail = pack_str("END") if 97100 <= version <= 97102 else b""
+    return (struct.pack("<4i", len(text_notes), 0, 0, version)
+            + b"".join(old_text_record(version, n) for n in text_notes) + tail)
+
+
 # ---- driving the program ------------------------------------------------------------
 
 @dataclass(frozen=True)
@@ -769,11 +820,6 @@ def test_kill_during_saves_leaves_a_readable_data_file(configured):
 
 # ---- image notes kept as they are ------------------------------------------------------
 
-def pack_str(text: str) -> bytes:
-    raw = text.encode("cp932") + b"\0"
-    return struct.pack("<i", len(raw)) + raw
-
-
 def undo_record() -> bytes:
     return (pack_str("BackUp ") + struct.pack("<d", 0) + bytes(96) + pack_str("kelup.kd0") + struct.pack("<d", 0)
             + pack_str("") + pack_str("") + struct.pack("<dd", 0, 0) + pack_str("") + pack_str("") + pack_str(""))
@@ -804,3 +850,40 @@ def test_image_notes_survive_saves_byte_for_byte(configured):
     for record in images:
         assert record in saved
     assert saved.count(b"B_Kelup\0") == len(images)
+
+
+# ---- texts of a data file of an older edition ------------------------------------------
+
+@pytest.mark.parametrize("version", [330, 97151])
+def test_inline_texts_of_an_old_data_file_outlive_restarts(configured, version):
+    """The notes of an old file keep their texts once the file is saved in
+    the current version, which takes each text from the note's own file."""
+    h = configured
+    old = [
+        InlineNote(120, 140, ["old note A", "日本語の行"]),
+        InlineNote(420, 260, ["old note B", "second line", "third line"], font="", size=18, color=0xFF),
+        InlineNote(720, 380, []),  # empty
+    ]
+    pos = [(n.left, n.top) for n in old]
+    shown = {p: "\r\n".join(n.lines) for p, n in zip(pos, old)}
+    h.win_to_linux(h.data_dir()).mkdir(parents=True, exist_ok=True)
+    data_path(h, "kelup.dat").write_bytes(old_data_file(version, old))
+    # A text file left over in the folder is not the text of the empty note
+    # that now takes its slot.
+    data_path(h, "kelup2.kdt").write_bytes(b"{\\rtf1 stale text}")
+
+    start_ready(h)
+    assert texts_by_pos(h) == shown
+    stop(h)
+
+    for start in ("first", "second"):
+        start_ready(h)
+        assert texts_by_pos(h) == shown, f"texts after the {start} restart"
+        dat = read_data(h)  # the current version, or DataFileError
+        assert {s: (r.pos, r.data_name) for s, r in dat.notes.items()} == \
+            {s: (p, f"kelup{s}.kdt") for s, p in enumerate(pos)}
+        kdt = {s: text_file(h, s) for s in range(len(old))}
+        assert {s: n.lines[0].encode() in kdt[s] for s, n in enumerate(old) if n.lines} == {0: True, 1: True}
+        assert b"stale" not in kdt[2]
+        stop(h)
+        assert data_path(h, "kelup.bak").read_bytes() == data_path(h, "kelup.dat").read_bytes()
