@@ -45,27 +45,33 @@ const wchar_t* CursorFor(LRESULT zone) {
 
 }  // namespace
 
-bool TKELUPSHI::Create(HWND owner, int number, bool border, NoteHost* host) {
+bool TKELUPSHI::Create(HWND owner, int number, bool border, NoteHost* host, const RECT* place) {
     RegisterClassOnce(kTextNoteClass, CS_DBLCLKS, LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"));
     host_ = host;
     MyNumber = number;
     Border = border ? 1 : 0;
     DWORD style = WS_POPUP | WS_CLIPCHILDREN | (border ? WS_BORDER : 0);
-    CreateWin(WS_EX_TOOLWINDOW, kTextNoteClass, L"", style, 0, 0, 272, 60, owner);
+    // Made where it will stand, and taking dropped files from the start: each
+    // later change of a top-level window costs a round trip under Wine.
+    RECT at = place ? *place : RECT{0, 0, 272, 60};
+    CreateWin(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES, kTextNoteClass, L"", style, at.left, at.top, at.right - at.left,
+              at.bottom - at.top, owner);
     if (!hwnd_) return false;
+    GetWindowRect(hwnd_, &bounds_);
+    shownWaku_ = ShownWaku(WakuNum);
+    RECT text = TextArea();
     richEdit_ = CreateWindowExW(0, kRichEditClass, L"",
                                 WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_NOHIDESEL,
-                                0, 0, 10, 10, hwnd_, reinterpret_cast<HMENU>(1), GetModuleHandleW(nullptr), nullptr);
+                                text.left, text.top, text.right - text.left, text.bottom - text.top, hwnd_,
+                                reinterpret_cast<HMENU>(1), GetModuleHandleW(nullptr), nullptr);
     if (!richEdit_) return false;
     SendMessageW(richEdit_, EM_SETEVENTMASK, 0, ENM_LINK);
     SendMessageW(richEdit_, EM_AUTOURLDETECT, TRUE, 0);
     SendMessageW(richEdit_, EM_SETTEXTMODE, TM_RICHTEXT, 0);
     SetWindowSubclass(richEdit_, RichProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    DragAcceptFiles(hwnd_, TRUE);
     DownKey = 0;
     AlphaValue = 255;
     SetColor(ORGColor);
-    WakuSet(WakuNum);
     return true;
 }
 
@@ -91,18 +97,25 @@ void TKELUPSHI::SetColor(int color) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+int TKELUPSHI::ShownWaku(int wn) { return (wn == 0 || (wn >= 2 && wn <= 6)) ? wn : 1; }
+
 void TKELUPSHI::WakuSet(int wn) {
-    shownWaku_ = (wn == 0 || (wn >= 2 && wn <= 6)) ? wn : 1;
+    if (ShownWaku(wn) == shownWaku_) return;   // the text area is laid out as the frame wants
+    shownWaku_ = ShownWaku(wn);
     Layout();
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void TKELUPSHI::Layout() {
+RECT TKELUPSHI::TextArea() const {
     RECT c;
     GetClientRect(hwnd_, &c);
     int inset = shownWaku_ == 0 ? 0 : kInset;
-    MoveWindow(richEdit_, inset, inset, std::max<int>(c.right - 2 * inset, 0), std::max<int>(c.bottom - 2 * inset, 0),
-               TRUE);
+    return RECT{inset, inset, inset + std::max<int>(c.right - 2 * inset, 0), inset + std::max<int>(c.bottom - 2 * inset, 0)};
+}
+
+void TKELUPSHI::Layout() {
+    RECT t = TextArea();
+    MoveWindow(richEdit_, t.left, t.top, t.right - t.left, t.bottom - t.top, TRUE);
 }
 
 void TKELUPSHI::Paint() {
@@ -132,6 +145,9 @@ void TKELUPSHI::ApplyLineSpace() {
 }
 
 void TKELUPSHI::SetBounds(int left, int top, int width, int height) {
+    if (bounds_.left == left && bounds_.top == top && bounds_.right - bounds_.left == width &&
+        bounds_.bottom - bounds_.top == height)
+        return;
     SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -18,7 +18,8 @@ class TKELUPSHI : public BaseWindow<TKELUPSHI> {
 public:
     // Creates the hidden window for slot `number`; `border` gives the thin
     // border. The host is the store the note belongs to.
-    bool Create(HWND owner, int number, bool border, NoteHost* host);
+    // `place`, when given, is where the window stands from the start.
+    bool Create(HWND owner, int number, bool border, NoteHost* host, const RECT* place = nullptr);
 
     // --- fields of a text note ------------------------------------------
     int MyNumber = 0;
@@ -92,6 +93,8 @@ public:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
 private:
+    static int ShownWaku(int wn);
+    RECT TextArea() const;
     void Layout();
     void Paint();
     LRESULT HitTest(POINT screen);

@@ -31,10 +31,10 @@ void NoteStore::CompDate(int slot) {
     if (dates_) dates_->CompDate(slot);
 }
 
-TKELUPSHI* NoteStore::NewTextNoteWindow(int slot, bool border) {
+TKELUPSHI* NoteStore::NewTextNoteWindow(int slot, bool border, const RECT* place) {
     if (textWindows_.size() < size_t(MaxTextNotes)) textWindows_.resize(size_t(MaxTextNotes));
     auto note = std::make_unique<TKELUPSHI>();
-    if (!note->Create(shell_.App().Handle(), slot, border, this)) return nullptr;
+    if (!note->Create(shell_.App().Handle(), slot, border, this, place)) return nullptr;
     TKELUPSHI* raw = note.get();
     if (!TextNotes.Take(slot, raw)) return nullptr;
     textWindows_[size_t(slot)] = std::move(note);

@@ -102,7 +102,7 @@ private:
     void UndoForm(TKELUPSHI* note);
     void UndoFormCopy(int S, int D);
     bool WritePeelLog(TKELUPSHI* note, const std::vector<std::wstring>* comment);
-    TKELUPSHI* NewTextNoteWindow(int slot, bool border);
+    TKELUPSHI* NewTextNoteWindow(int slot, bool border, const RECT* place = nullptr);
     void ReleaseTextNote(int slot);
     void ApplyNewNoteDefaults(TKELUPSHI* note);
     void ApplyNoteTranslucency(TKELUPSHI* note);

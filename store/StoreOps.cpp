@@ -34,10 +34,7 @@ void NoteStore::AllocateSlots() {
 
 void NoteStore::ReleaseNotes() {
     for (int i = 0; i < MaxTextNotes; ++i)
-        if (TextNotes.InUse(i)) {
-            DragAcceptFiles(TextNotes.At(i)->Handle(), FALSE);
-            ReleaseTextNote(i);
-        }
+        if (TextNotes.InUse(i)) ReleaseTextNote(i);
 }
 
 // --- records and windows -----------------------------------------------
@@ -215,7 +212,8 @@ void NoteStore::LoadDataMain(const std::wstring& FileName) {
         int slot = slots[i];
         if (slot == kNoSlot) break;
         PendingBorder = r.Border != 0 ? -1 : 0;
-        TKELUPSHI* n = NewTextNoteWindow(slot, PendingBorder != 0);
+        RECT place{r.Left, r.Top, r.Left + r.Width, r.Top + r.Height};
+        TKELUPSHI* n = NewTextNoteWindow(slot, PendingBorder != 0, &place);
         if (!n) continue;
         ApplyRecord(n, r, false);
         n->DataName = TextFileName(slot);
