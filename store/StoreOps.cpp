@@ -242,6 +242,13 @@ void NoteStore::LoadDataMain(const std::wstring& FileName) {
         // and a file left there by an older note never comes back in its place.
         if (oldInline || r.slot != slot) RichEdSaveToFile(slot, Path.DataDir + n->DataName);
         loaded.push_back(n);
+        // Shown in slot order as each is made: under Wine a window shown while
+        // few others are up costs half of one shown after all are made. A note
+        // that goes straight into the main menu is never shown.
+        if (n->HideFG != 2) n->ShowNote();
+        CompDate(n->MyNumber);
+        if (n->KeyOpen == 1 && n->Tomei != 1) ShowSealedFace(n);
+        n->ApplyStacking(Config.Bottom);
     }
     KeptImageRecords = c.imageNotes;
     UndoCount = std::min(c.undoCount, result.undoRecords);
@@ -256,13 +263,6 @@ void NoteStore::LoadDataMain(const std::wstring& FileName) {
             ShowMsg(L"バックアップファイルのエラーによりビットマップ付箋紙が失われました", MB_ICONERROR, Owner());
     }
 
-    // Show the notes in slot order.
-    for (TKELUPSHI* n : loaded) {
-        n->ShowNote();
-        CompDate(n->MyNumber);
-        if (n->KeyOpen == 1 && n->Tomei != 1) ShowSealedFace(n);
-        n->ApplyStacking(Config.Bottom);
-    }
     for (TKELUPSHI* n : loaded) {
         if (n->Tomei != 0) {
             if (result.version > 97204) n->Tomei = 0;
