@@ -282,7 +282,7 @@ LRESULT TKELUPSHI::HitTest(POINT screen) {
     return zone;
 }
 
-void TKELUPSHI::OpenContextMenu() {
+HMENU TKELUPSHI::PopupMenuX() {
     HMENU bar = Menu();
     HMENU m = GetSubMenu(bar, 0);
     if (host_) {
@@ -306,6 +306,11 @@ void TKELUPSHI::OpenContextMenu() {
     CheckMenuItem(m, ID_M_Border, MF_BYCOMMAND | (Border != 0 ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(m, ID_M_Lock, MF_BYCOMMAND | (LockMode == 1 ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuRadioItem(m, ID_Waku0, ID_Waku6, ID_Waku0 + shownWaku_, MF_BYCOMMAND);
+    return m;
+}
+
+void TKELUPSHI::OpenContextMenu() {
+    HMENU m = PopupMenuX();
     POINT pt;
     GetCursorPos(&pt);
     SetForegroundWindow(hwnd_);

@@ -82,6 +82,10 @@ public:
     void ShowAgain();
     std::wstring HiddenCaption() const;
 
+    // The context menu, its entries enabled, checked and captioned afresh
+    // from the note's state; loaded when first asked for.
+    HMENU PopupMenuX();
+
     // Translucency: layered blending at AlphaValue, or none.
     void ApplyAlpha();
 

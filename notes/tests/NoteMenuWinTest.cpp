@@ -1,0 +1,107 @@
+// The note's context menu is prepared from the note's state each time it
+// opens: whatever changed the state before (a command, the data file, the
+// translucency file), the menu shows it.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/Settings.h"
+#include "notes/TKELUPSHI.h"
+#include "res/resource.h"
+
+namespace kelup {
+namespace {
+
+class FakeHost : public NoteHost {
+public:
+    Settings config;
+    bool full = false;
+    const Settings& NoteConfig() const override { return config; }
+    bool NetworkOff() const override { return false; }
+    bool LimitBusy() const override { return false; }
+    bool DirectEditing() const override { return false; }
+    bool TextSlotsFull() const override { return full; }
+    void BringAppToFront() override {}
+    UINT AddHiddenEntry(bool, int, const std::wstring&) override { return 0; }
+    void PeelNote(int, PeelKind) override {}
+    int MakeKelup(const std::wstring&) override { return 0; }
+    void RepKelup(int, int) override {}
+    void MainMenuPopup(POINT) override {}
+    void M_ExitClick() override {}
+};
+
+bool Checked(HMENU m, UINT id) { return (GetMenuState(m, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+bool Grayed(HMENU m, UINT id) { return (GetMenuState(m, id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
+std::wstring Caption(HMENU m, UINT id) {
+    wchar_t text[64] = {};
+    GetMenuStringW(m, id, text, 64, MF_BYCOMMAND);
+    return text;
+}
+
+class NoteMenu : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { LoadLibraryW(L"msftedit.dll"); }
+    void SetUp() override { ASSERT_TRUE(note.Create(nullptr, 3, false, &host)); }
+    FakeHost host;
+    TKELUPSHI note;
+};
+
+TEST_F(NoteMenu, ChecksFollowTheNoteAtEachOpening) {
+    struct Case {
+        int stOnTp, lock, border, alpha, tomei;
+        bool top, bottom, locked, bordered, tomeiGrayed;
+        const wchar_t* half;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 255, 0, false, false, false, false, false, L"半透明"},
+        {1, 1, 1, 200, 0, true, false, true, true, true, L"半透明（200）"},
+        {2, 0, 0, 255, 2, false, true, false, false, false, L"半透明"},
+        // A transparent note shows no translucency, whatever its value.
+        {0, 0, 0, 120, 2, false, false, false, false, false, L"半透明"},
+    };
+    // One note, its state changed behind the menu's back between openings.
+    for (const Case& c : cases) {
+        note.StOnTp = c.stOnTp;
+        note.LockMode = c.lock;
+        note.Border = c.border;
+        note.AlphaValue = c.alpha;
+        note.Tomei = c.tomei;
+        HMENU m = note.PopupMenuX();
+        ASSERT_NE(m, nullptr);
+        EXPECT_EQ(Checked(m, ID_M_StayOnTop), c.top) << c.stOnTp;
+        EXPECT_EQ(Checked(m, ID_M_StayOnBottom), c.bottom) << c.stOnTp;
+        EXPECT_EQ(Checked(m, ID_M_Lock), c.locked);
+        EXPECT_EQ(Checked(m, ID_M_Border), c.bordered);
+        EXPECT_EQ(Grayed(m, ID_M_Tomei), c.tomeiGrayed) << c.alpha;
+        EXPECT_EQ(Caption(m, ID_M_HalfS), c.half);
+    }
+}
+
+TEST_F(NoteMenu, EntriesFollowTheSettingsAndFreeSlots) {
+    host.config.UseLog1 = 1;
+    host.config.LogDefault = 1;
+    host.config.Bottom = 1;
+    host.full = true;
+    HMENU m = note.PopupMenuX();
+    EXPECT_EQ(Caption(m, ID_N_Exit), L"ログに出力しないではがす");
+    EXPECT_FALSE(Grayed(m, ID_N_Exit));
+    EXPECT_TRUE(Grayed(m, ID_NewKelup));
+    EXPECT_TRUE(Grayed(m, ID_M_StayOnBottom));
+
+    host.config.UseLog1 = 0;
+    host.config.LogDefault = 0;
+    host.config.Bottom = 0;
+    host.full = false;
+    m = note.PopupMenuX();
+    EXPECT_EQ(Caption(m, ID_N_Exit), L"ログに出力してはがす");
+    EXPECT_TRUE(Grayed(m, ID_N_Exit));
+    EXPECT_TRUE(Grayed(m, ID_LOG2));
+    EXPECT_FALSE(Grayed(m, ID_NewKelup));
+    EXPECT_FALSE(Grayed(m, ID_M_StayOnBottom));
+}
+
+}  // namespace
+}  // namespace kelup
