@@ -144,6 +144,15 @@ LRESULT RARADAVE::OnQuery(int id) {
         case QueryId::ShowTaskBar: return Config_.ShowTaskBar;
         case QueryId::NativeReceived: return LRESULT(lan_->NativeReceived());
         case QueryId::IpmReceived: return LRESULT(lan_->IpmReceived());
+        case QueryId::SaveBench: {
+            if (!store_->NotesLoaded()) return -1;
+            LARGE_INTEGER f, t0, t1;
+            QueryPerformanceFrequency(&f);
+            QueryPerformanceCounter(&t0);
+            for (int i = 0; i < kSaveBenchRounds; ++i) store_->SaveData();
+            QueryPerformanceCounter(&t1);
+            return LRESULT((t1.QuadPart - t0.QuadPart) * 1000000 / f.QuadPart);
+        }
     }
     return -1;
 }

@@ -70,6 +70,9 @@ class Q(enum.IntEnum):
     DateUpdates = 13
     CtrlHeld = 14
     ShowTaskBar = 15
+    NativeReceived = 16
+    IpmReceived = 17
+    SaveBench = 18  # saves 20 times; wall microseconds
 
 
 class BenchError(RuntimeError):
