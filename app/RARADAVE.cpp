@@ -36,7 +36,7 @@ bool RARADAVE::Create(AppWindow* app) {
     app_ = app;
     menu_.reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENU1)));
     popup_ = GetSubMenu(menu_.get(), 0);
-    RegisterClassOnce(kMainClass, 0, LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"));
+    RegisterClassOnce(kMainClass, 0, L"MAINICON");
     // A real top-level window, never shown: message-only windows do not hear
     // of the end of the Windows session.
     CreateWin(0, kMainClass, kAppTitle, WS_POPUP, -220, -160, 0, 0, app_->Handle());

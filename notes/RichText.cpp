@@ -110,12 +110,19 @@ void RichSetLineSpace(HWND re, int lineSpace) {
     CHARRANGE keep{};
     SendMessageW(re, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&keep));
     SendMessageW(re, EM_SETSEL, 0, -1);
-    PARAFORMAT2 pf{};
-    pf.cbSize = sizeof(pf);
-    pf.dwMask = PFM_LINESPACING;
-    pf.bLineSpacingRule = 5;   // in twentieths of a line
-    pf.dyLineSpacing = lineSpace;
-    SendMessageW(re, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    // Text read back from a note's own file has its spacing already: setting
+    // it again would lay all the text out anew.
+    PARAFORMAT2 now{};
+    now.cbSize = sizeof(now);
+    SendMessageW(re, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&now));
+    if (!(now.dwMask & PFM_LINESPACING) || now.bLineSpacingRule != 5 || now.dyLineSpacing != lineSpace) {
+        PARAFORMAT2 pf{};
+        pf.cbSize = sizeof(pf);
+        pf.dwMask = PFM_LINESPACING;
+        pf.bLineSpacingRule = 5;   // in twentieths of a line
+        pf.dyLineSpacing = lineSpace;
+        SendMessageW(re, EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    }
     SendMessageW(re, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&keep));
 }
 

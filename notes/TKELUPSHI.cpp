@@ -46,7 +46,7 @@ const wchar_t* CursorFor(LRESULT zone) {
 }  // namespace
 
 bool TKELUPSHI::Create(HWND owner, int number, bool border, NoteHost* host, const RECT* place) {
-    RegisterClassOnce(kTextNoteClass, CS_DBLCLKS, LoadIconW(GetModuleHandleW(nullptr), L"MAINICON"));
+    RegisterClassOnce(kTextNoteClass, CS_DBLCLKS, L"MAINICON");
     host_ = host;
     MyNumber = number;
     Border = border ? 1 : 0;
@@ -94,7 +94,7 @@ void TKELUPSHI::SetColor(int color) {
     brushColor_ = color;
     brush_.reset(CreateSolidBrush(COLORREF(color)));
     SendMessageW(richEdit_, EM_SETBKGNDCOLOR, 0, COLORREF(color));
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    if (IsWindowVisible(hwnd_)) InvalidateRect(hwnd_, nullptr, TRUE);   // a window being shown is painted whole
 }
 
 int TKELUPSHI::ShownWaku(int wn) { return (wn == 0 || (wn >= 2 && wn <= 6)) ? wn : 1; }

@@ -230,10 +230,9 @@ void NoteStore::LoadDataMain(const std::wstring& FileName) {
             // The text of a note whose slot moved stays in the file its record
             // names until it is written under the new number.
             std::wstring textFile = folder + (r.slot == slot ? n->DataName : r.DataName);
-            if (FileExists(textFile)) {
-                n->LoadText(textFile);
-                textLoaded = true;
-            }
+            // A missing file leaves the note empty.
+            n->LoadText(textFile);
+            textLoaded = true;
         }
         if (!textLoaded) n->ApplyLineSpace();
         // The next save names "kelup<slot>.kdt" for this note: a text that
