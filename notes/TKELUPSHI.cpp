@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/Settings.h"
+#include "notes/DoubleClick.h"
 #include "notes/HitZones.h"
 #include "notes/RichText.h"
 #include "res/resource.h"
@@ -15,6 +16,9 @@ namespace kelup {
 namespace {
 
 constexpr int kInset = 2;   // the text area sits two pixels inside a frame
+
+// Alt+F4 on a note ended the program.
+bool g_ending = false;
 
 
 // The hit-test code of a zone of the note's surface.
@@ -277,6 +281,7 @@ LRESULT TKELUPSHI::HitTest(POINT screen) {
     POINT p = screen;
     ScreenToClient(hwnd_, &p);
     LRESULT zone = ZoneOf(c, p, Margin());
+    EdgeHit = zone != HTNOWHERE && zone != HTCAPTION;
     if (zone == HTNOWHERE) zone = HTCLIENT;
     if (LockMode == 1) return HTBORDER;
     return zone;
@@ -320,18 +325,60 @@ void TKELUPSHI::OpenContextMenu() {
 }
 
 void TKELUPSHI::OnNcDoubleClick() {
-    NoteHost* main = host_;
-    if (!main) return;
-    if (AltKeyDown) {
-        HideFG = 2;
-        HideAction();
-    } else if (CtrlKeyDown) {
-        main->PeelNote(MyNumber, PeelKind::Log1);
-    } else if (main->NoteConfig().DblClickMode == 2 && !OpenFName.empty()) {
-        ShellExecuteW(hwnd_, L"open", OpenFName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (!host_) return;
+    const Settings& s = host_->NoteConfig();
+    DblClickState st;
+    st.alt = AltKeyDown, st.shift = ShftKeyDown, st.ctrl = CtrlKeyDown, st.downKey = DownKey;
+    st.dblClickMode = s.DblClickMode, st.hasOpenFile = !OpenFName.empty(), st.keyOpen = KeyOpen;
+    st.edgeHit = EdgeHit, st.edgeDblClick = s.EdgeDblClick, st.lockMode = LockMode, st.autoSizeSelect = s.AutoSizeSelect;
+    DblClickChoice c = ChooseDoubleClick(st);
+    switch (c.action) {
+        case DblClickAction::Hide:
+            HideFG = 2;
+            HideAction();
+            break;
+        case DblClickAction::PeelLog:
+            host_->PeelNote(MyNumber, PeelKind::Log1);   // the window is gone after this
+            return;
+        case DblClickAction::OpenFile:
+            M_ExecuteClick();
+            break;
+        case DblClickAction::CopyLine:
+            M_CopyLineClick(c.detail);
+            break;
+        case DblClickAction::FocusAndEdit:
+            SetForegroundWindow(hwnd_);
+            SetFocus(richEdit_);
+            break;
+        case DblClickAction::Edit:
+        case DblClickAction::DirectEdit:
+        case DblClickAction::AutoSize:
+            // The compose editor, editing in place and auto-size come with
+            // those features.
+            break;
     }
-    // Editing in the compose window, direct editing and auto-size come with
-    // those features.
+}
+
+void TKELUPSHI::M_ExecuteClick() {
+    if (OpenFName.empty()) return;
+    ShellExecuteW(hwnd_, L"open", OpenFName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool TKELUPSHI::M_CopyLineClick(int n) {
+    std::vector<std::wstring> lines = RichLines(richEdit_);
+    if (n < 1 || size_t(n) > lines.size()) return false;
+    const std::wstring& line = lines[size_t(n - 1)];
+    if (!OpenClipboard(hwnd_)) return false;
+    EmptyClipboard();
+    bool ok = false;
+    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (line.size() + 1) * sizeof(wchar_t))) {
+        memcpy(GlobalLock(mem), line.c_str(), (line.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(mem);
+        ok = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+        if (!ok) GlobalFree(mem);
+    }
+    CloseClipboard();
+    return ok;
 }
 
 void TKELUPSHI::OnCommand(int id) {
@@ -380,18 +427,28 @@ LRESULT TKELUPSHI::OnRichMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
                 GetClientRect(hwnd_, &c);
                 LRESULT zone = ZoneOf(c, p, Margin());
                 if (zone == HTNOWHERE) zone = HTCAPTION;
+                EdgeHit = zone != HTCAPTION;
                 if (LockMode == 1) zone = HTBORDER;
                 SetForegroundWindow(hwnd_);
                 ReleaseCapture();
                 POINT s = p;
                 ClientToScreen(hwnd_, &s);
                 SendMessageW(hwnd_, WM_NCLBUTTONDOWN, zone, MAKELPARAM(s.x, s.y));
+                // The move or size has ended: the caret back at the start.
                 SendMessageW(h, EM_SETSEL, 0, 0);
+                SendMessageW(h, EM_SCROLLCARET, 0, 0);
+                SetFocus(h);
                 return 0;
             }
-            case WM_LBUTTONDBLCLK:
+            case WM_LBUTTONDBLCLK: {
+                POINT p{GET_X_LPARAM(lp) + kInset * (shownWaku_ != 0), GET_Y_LPARAM(lp) + kInset * (shownWaku_ != 0)};
+                RECT c;
+                GetClientRect(hwnd_, &c);
+                LRESULT zone = ZoneOf(c, p, Margin());
+                EdgeHit = zone != HTNOWHERE && zone != HTCAPTION;
                 SendMessageW(hwnd_, WM_NCLBUTTONDBLCLK, HTCAPTION, lp);
                 return 0;
+            }
             case WM_RBUTTONUP:
                 OpenContextMenu();
                 return 0;
@@ -461,13 +518,17 @@ LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
+            if (msg == WM_SYSKEYDOWN && g_ending) return 0;
             DownKey = WORD(wp);
             bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
             AltKeyDown = alt && !ctrl && !shift;
             CtrlKeyDown = ctrl && !alt && !shift;
             ShftKeyDown = shift && !alt && !ctrl;
             if (msg == WM_SYSKEYDOWN && wp == VK_F4) {
-                if (host_ && host_->NoteConfig().AltF4 == 0) host_->M_ExitClick();
+                if (host_ && host_->NoteConfig().AltF4 == 0) {
+                    g_ending = true;   // from now on no note takes a system key
+                    host_->M_ExitClick();
+                }
                 return 0;
             }
             break;

@@ -50,6 +50,8 @@ public:
     std::wstring BkgndName;
     int BkgndTrans = 0;
     bool CtrlKeyDown = false, ShftKeyDown = false, AltKeyDown = false, BringTopFG = false;
+    // The latest hit test or press was on the frame, not the inner area.
+    bool EdgeHit = false;
     int Border = 0;
     int ORGWidth = 0, ORGHeight = 0;
     WORD DownKey = 0;
@@ -93,6 +95,10 @@ public:
     // Transparency on and off; the look comes with transparent notes.
     void M_TomeiClick();
     bool LoadText(const std::wstring& path);
+    // Opens the associated file, program or address.
+    void M_ExecuteClick();
+    // Copies line n (1..9) of the text to the clipboard; false when there is none.
+    bool M_CopyLineClick(int n);
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 

@@ -10,28 +10,11 @@
 
 #include "app/Settings.h"
 #include "notes/TKELUPSHI.h"
+#include "notes/tests/FakeNoteHost.h"
 #include "res/resource.h"
 
 namespace kelup {
 namespace {
-
-class FakeHost : public NoteHost {
-public:
-    Settings config;
-    bool full = false;
-    const Settings& NoteConfig() const override { return config; }
-    bool NetworkOff() const override { return false; }
-    bool LimitBusy() const override { return false; }
-    bool DirectEditing() const override { return false; }
-    bool TextSlotsFull() const override { return full; }
-    void BringAppToFront() override {}
-    UINT AddHiddenEntry(bool, int, const std::wstring&) override { return 0; }
-    void PeelNote(int, PeelKind) override {}
-    int MakeKelup(const std::wstring&) override { return 0; }
-    void RepKelup(int, int) override {}
-    void MainMenuPopup(POINT) override {}
-    void M_ExitClick() override {}
-};
 
 bool Checked(HMENU m, UINT id) { return (GetMenuState(m, id, MF_BYCOMMAND) & MF_CHECKED) != 0; }
 bool Grayed(HMENU m, UINT id) { return (GetMenuState(m, id, MF_BYCOMMAND) & MF_GRAYED) != 0; }
@@ -45,7 +28,7 @@ class NoteMenu : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { LoadLibraryW(L"msftedit.dll"); }
     void SetUp() override { ASSERT_TRUE(note.Create(nullptr, 3, false, &host)); }
-    FakeHost host;
+    test::FakeNoteHost host;
     TKELUPSHI note;
 };
 

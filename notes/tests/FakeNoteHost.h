@@ -1,0 +1,36 @@
+#pragma once
+// A store for a note window under test: settings to set, and a record of
+// what the note asked for.
+
+#include <string>
+#include <vector>
+
+#include "app/Settings.h"
+#include "notes/NoteHost.h"
+
+namespace kelup::test {
+
+class FakeNoteHost : public NoteHost {
+public:
+    Settings config;
+    bool full = false;
+    const Settings& NoteConfig() const override { return config; }
+    bool NetworkOff() const override { return false; }
+    bool LimitBusy() const override { return false; }
+    bool DirectEditing() const override { return false; }
+    bool TextSlotsFull() const override { return full; }
+    void BringAppToFront() override {}
+    // The captions of the hidden-note entries asked for, newest last.
+    std::vector<std::wstring> hidden;
+    UINT AddHiddenEntry(bool, int, const std::wstring& caption) override {
+        hidden.push_back(caption);
+        return UINT(hidden.size());
+    }
+    void PeelNote(int, PeelKind) override {}
+    int MakeKelup(const std::wstring&) override { return 0; }
+    void RepKelup(int, int) override {}
+    void MainMenuPopup(POINT) override {}
+    void M_ExitClick() override {}
+};
+
+}  // namespace kelup::test
