@@ -32,6 +32,8 @@ RARADAVE::~RARADAVE() = default;
 
 void RARADAVE::RecipientSearch() { lan_->RecipientSearch(); }
 
+bool RARADAVE::EditorOpen() const { return compose_->EditorOpen(); }
+
 bool RARADAVE::Create(AppWindow* app) {
     app_ = app;
     menu_.reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENU1)));

@@ -58,6 +58,7 @@ public:
     void MainMenuPopup(POINT pt) override;
     void Delay(DWORD ms) override;
     void M_ExitClick() override;
+    bool EditorOpen() const override;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 

@@ -43,6 +43,8 @@ public:
     // Waits while processing window messages; returns early once shutdown begins.
     virtual void Delay(DWORD ms) = 0;
     virtual void M_ExitClick() = 0;
+    // The compose editor is open: operations that would open it wait.
+    virtual bool EditorOpen() const = 0;
 
 protected:
     ~Shell() = default;

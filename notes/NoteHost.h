@@ -17,6 +17,10 @@ class NoteHost {
 public:
     virtual const Settings& NoteConfig() const = 0;
     virtual bool NetworkOff() const = 0;
+    // The LAN could not be used this run.
+    virtual bool NetDisabled() const = 0;
+    // The compose editor is open.
+    virtual bool EditorOpen() const = 0;
     // A deadline action runs: notes take no mouse meanwhile.
     virtual bool LimitBusy() const = 0;
     // A note is being edited in place.

@@ -8,6 +8,9 @@
 #include "app/Settings.h"
 #include "notes/DoubleClick.h"
 #include "notes/HitZones.h"
+#include "notes/NoteMenuPlan.h"
+#include "dates/DateTime.h"
+#include "dates/SystemFormat.h"
 #include "notes/RichText.h"
 #include "res/resource.h"
 
@@ -287,30 +290,90 @@ LRESULT TKELUPSHI::HitTest(POINT screen) {
     return zone;
 }
 
+namespace {
+
+// The menu (top or submenu) that holds the command `id`.
+HMENU MenuHolding(HMENU m, UINT id) {
+    for (int i = 0, n = GetMenuItemCount(m); i < n; ++i) {
+        if (HMENU sub = GetSubMenu(m, i)) {
+            if (HMENU found = MenuHolding(sub, id)) return found;
+        } else if (GetMenuItemID(m, i) == id) {
+            return m;
+        }
+    }
+    return nullptr;
+}
+
+// The submenu whose first command is `firstId`, with its parent and place.
+bool FindSubmenu(HMENU m, UINT firstId, HMENU& parent, int& pos) {
+    for (int i = 0, n = GetMenuItemCount(m); i < n; ++i) {
+        HMENU sub = GetSubMenu(m, i);
+        if (!sub) continue;
+        if (GetMenuItemID(sub, 0) == firstId) {
+            parent = m, pos = i;
+            return true;
+        }
+        if (FindSubmenu(sub, firstId, parent, pos)) return true;
+    }
+    return false;
+}
+
+UINT FirstIdOf(NoteSubmenu s) {
+    switch (s) {
+        case NoteSubmenu::Appearance: return ID_Waku0;
+        case NoteSubmenu::LineSpace: return ID_LineSpace0;
+        case NoteSubmenu::Arrange: return ID_M_Left;
+        case NoteSubmenu::Register: return ID_M_Default;
+    }
+    return 0;
+}
+
+}  // namespace
+
 HMENU TKELUPSHI::PopupMenuX() {
     HMENU bar = Menu();
     HMENU m = GetSubMenu(bar, 0);
+    NoteMenuFacts f;
+    f.keyOpen = KeyOpen, f.border = Border, f.lockMode = LockMode, f.lineSpace = LineSpace, f.tomei = Tomei;
+    f.alphaValue = AlphaValue, f.hasSenderAddr = !SenderAddr.empty(), f.openFName = OpenFName;
+    f.lines = RichLines(richEdit_);
+    f.kDate = K_Date, f.everyDay = EveryDay;
+    if (K_Date != 0) {
+        CivilDateTime t = DecodeDateTime(K_Date);
+        f.deadlineDate = SystemDateText(t), f.deadlineTime = SystemTimeText(t);
+    }
     if (host_) {
         const Settings& s = host_->NoteConfig();
-        ModifyMenuW(m, ID_N_Exit, MF_BYCOMMAND | MF_STRING, ID_N_Exit,
-                    s.LogDefault == 1 ? L"ログに出力しないではがす" : L"ログに出力してはがす");
-        UINT logState = s.UseLog1 != 0 ? MF_ENABLED : MF_GRAYED;
-        EnableMenuItem(m, ID_N_Exit, MF_BYCOMMAND | logState);
-        EnableMenuItem(m, ID_LOG2, MF_BYCOMMAND | logState);
-        bool full = host_->TextSlotsFull();
-        for (UINT id : {ID_NewKelup, ID_MRep, ID_M_EmptyRep})
-            EnableMenuItem(m, id, MF_BYCOMMAND | (full ? MF_GRAYED : MF_ENABLED));
-        EnableMenuItem(m, ID_M_StayOnBottom, MF_BYCOMMAND | (s.Bottom == 1 ? MF_GRAYED : MF_ENABLED));
+        f.logDefault = s.LogDefault, f.useLog1 = s.UseLog1, f.bottom = s.Bottom, f.dblClickMode = s.DblClickMode;
+        f.onlyDateCheck = s.OnlyDateCheck, f.useColor1 = s.UseColor1, f.useColor2 = s.UseColor2;
+        f.useColor3 = s.UseColor3;
+        f.netDisabled = host_->NetDisabled(), f.networkOff = host_->NetworkOff();
+        f.editorOpen = host_->EditorOpen(), f.slotsFull = host_->TextSlotsFull();
     }
+    f.clipboardHasText = IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
+    NoteMenuPlan plan = PlanNoteMenu(f);
+
+    // Captions first: changing one resets the entry's state.
+    for (const auto& [id, caption] : plan.captions)
+        ModifyMenuW(bar, id, MF_BYCOMMAND | MF_STRING, id, caption.c_str());
+    HMENU parent = nullptr;
+    int pos = 0;
+    if (FindSubmenu(m, ID_LineSpace0, parent, pos)) {
+        HMENU sub = GetSubMenu(parent, pos);
+        ModifyMenuW(parent, UINT(pos), MF_BYPOSITION | MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub),
+                    plan.lineSpaceCaption.c_str());
+    }
+    for (const auto& [id, on] : plan.enabled) EnableMenuItem(bar, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    for (const auto& [sub, on] : plan.submenus)
+        if (FindSubmenu(m, FirstIdOf(sub), parent, pos))
+            EnableMenuItem(parent, UINT(pos), MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+    for (const auto& [id, on] : plan.checked) CheckMenuItem(bar, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(m, ID_M_StayOnTop, MF_BYCOMMAND | (StOnTp == 1 ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(m, ID_M_StayOnBottom, MF_BYCOMMAND | (StOnTp == 2 ? MF_CHECKED : MF_UNCHECKED));
-    bool translucent = AlphaValue <= 254 && Tomei == 0;
-    std::wstring half = translucent ? L"半透明（" + std::to_wstring(AlphaValue) + L"）" : L"半透明";
-    ModifyMenuW(bar, ID_M_HalfS, MF_BYCOMMAND | MF_STRING, ID_M_HalfS, half.c_str());
-    EnableMenuItem(bar, ID_M_Tomei, MF_BYCOMMAND | (translucent ? MF_GRAYED : MF_ENABLED));
-    CheckMenuItem(m, ID_M_Border, MF_BYCOMMAND | (Border != 0 ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(m, ID_M_Lock, MF_BYCOMMAND | (LockMode == 1 ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuRadioItem(m, ID_Waku0, ID_Waku6, ID_Waku0 + shownWaku_, MF_BYCOMMAND);
+    for (UINT id : {ID_String1, ID_M_Direct, ID_M_Execute, ID_M_Auto})
+        if (HMENU holder = MenuHolding(m, id)) SetMenuDefaultItem(holder, UINT(-1), FALSE);
+    if (HMENU holder = MenuHolding(m, plan.defaultEntry)) SetMenuDefaultItem(holder, plan.defaultEntry, FALSE);
     return m;
 }
 

@@ -86,6 +86,8 @@ public:
     // --- what the note windows ask ---------------------------------------------
     const Settings& NoteConfig() const override { return Config; }
     bool NetworkOff() const override { return shell_.State().NetworkOff == 1; }
+    bool NetDisabled() const override { return shell_.State().NetDisabled != 0; }
+    bool EditorOpen() const override { return shell_.EditorOpen(); }
     bool LimitBusy() const override;
     bool DirectEditing() const override { return DirectEditNo != kNoSlot; }
     bool TextSlotsFull() const override { return TextNotes.Count() >= MaxTextNotes; }

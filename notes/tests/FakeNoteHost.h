@@ -16,6 +16,8 @@ public:
     bool full = false;
     const Settings& NoteConfig() const override { return config; }
     bool NetworkOff() const override { return false; }
+    bool NetDisabled() const override { return false; }
+    bool EditorOpen() const override { return false; }
     bool LimitBusy() const override { return false; }
     bool DirectEditing() const override { return false; }
     bool TextSlotsFull() const override { return full; }

@@ -86,5 +86,33 @@ TEST_F(NoteMenu, EntriesFollowTheSettingsAndFreeSlots) {
     EXPECT_FALSE(Grayed(m, ID_M_StayOnBottom));
 }
 
+TEST_F(NoteMenu, ProtectedNoteAndDefaultEntry) {
+    host.config.DblClickMode = 2;
+    note.OpenFName = L"C:\\docs\\plan.txt";
+    HMENU m = note.PopupMenuX();
+    EXPECT_EQ(GetMenuDefaultItem(m, FALSE, 0), UINT(ID_M_Execute));
+    EXPECT_EQ(Caption(m, ID_M_Kanren), L"関連付け...plan.txt");
+    EXPECT_FALSE(Grayed(m, ID_M_Copy));
+
+    note.KeyOpen = 1;
+    m = note.PopupMenuX();
+    EXPECT_TRUE(Grayed(m, ID_M_Copy));
+    EXPECT_TRUE(Grayed(m, ID_M_Execute));
+    EXPECT_FALSE(Grayed(m, ID_LOG1));
+    // The appearance submenu as a whole: found through its first entry.
+    bool found = false;
+    for (int i = 0; i < GetMenuItemCount(m); ++i) {
+        HMENU props = GetSubMenu(m, i);
+        for (int j = 0; props && j < GetMenuItemCount(props); ++j) {
+            HMENU sub = GetSubMenu(props, j);
+            if (sub && GetMenuItemID(sub, 0) == ID_Waku0) {
+                found = true;
+                EXPECT_TRUE(GetMenuState(props, UINT(j), MF_BYPOSITION) & MF_GRAYED);
+            }
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
 }  // namespace
 }  // namespace kelup
