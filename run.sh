@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets the machine up, builds Kelupon.exe and starts it under Wine.
-# Without a display it runs on a virtual one and leaves screenshots.
+# Without a display it runs on a virtual one, serves that to a browser
+# through noVNC (127.0.0.1 only) and leaves screenshots.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$ROOT"
@@ -26,6 +27,8 @@ if [[ -z "${DISPLAY:-}" ]] || ! xdpyinfo >/dev/null 2>&1; then
   source scripts/xvfb.sh
   xvfb_start
   virtual=1
+  source scripts/novnc.sh
+  novnc_start "$ROOT/build" || echo "Only screenshots then: the display is not served to a browser." >&2
 fi
 
 # Wine's server owns the program's sockets. Unless asked for the real
@@ -57,9 +60,16 @@ if ((virtual)); then
   import -window root "$SHOT" 2>/dev/null || true
   echo "Running on the virtual display $DISPLAY. A screenshot is in $SHOT"
   echo "(it is refreshed every 10 seconds; on the first start it shows the welcome dialog)."
+  if [[ -n "$KELUP_NOVNC_URL" ]]; then
+    echo "To see and use the program in a browser on this machine, open"
+    echo "  $KELUP_NOVNC_URL"
+    echo "(it listens on 127.0.0.1 only; from another machine, forward the port first:"
+    echo "ssh -L $KELUP_NOVNC_PORT:127.0.0.1:$KELUP_NOVNC_PORT <this machine>)."
+  fi
   echo "Press Ctrl+C to end the program; it saves its notes and exits cleanly."
   while kill -0 "$pid" 2>/dev/null; do
-    sleep 10
+    # Waiting on the builtin lets Ctrl+C or a TERM through at once.
+    sleep 10 & wait $! || true
     import -window root "$SHOT" 2>/dev/null || true
   done
 else

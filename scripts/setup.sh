@@ -11,6 +11,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine wine64 libwine xvfb xdotool x11-utils
+  x11vnc novnc websockify
   fonts-ipafont-gothic fonts-ipafont-mincho locales
   libjpeg62-turbo-dev libgtest-dev googletest
   imagemagick iproute2 dpkg-dev clang libclang-rt-14-dev nasm
