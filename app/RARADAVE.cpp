@@ -7,6 +7,7 @@
 #include "compose/Compose.h"
 #include "dates/Deadlines.h"
 #include "extras/DdeServer.h"
+#include "extras/TKLBrowse.h"
 #include "net/Lan.h"
 #include "res/resource.h"
 #include "store/NoteStore.h"
@@ -22,7 +23,8 @@ RARADAVE::RARADAVE()
       dde_(std::make_unique<DdeServer>(*this, *store_, *dates_)),
       compose_(std::make_unique<Compose>(*this)),
       templates_(std::make_unique<Templates>(*this)),
-      transfer_(std::make_unique<Transfer>(*this)) {
+      transfer_(std::make_unique<Transfer>(*this)),
+      browse_(std::make_unique<TKLBrowse>()) {
     store_->Wire(dates_.get());
 }
 
@@ -33,6 +35,53 @@ RARADAVE::~RARADAVE() = default;
 void RARADAVE::RecipientSearch() { lan_->RecipientSearch(); }
 
 bool RARADAVE::EditorOpen() const { return compose_->EditorOpen(); }
+
+bool RARADAVE::ChooseColour(HWND owner, int& color) {
+    // The custom colours live as "ColorA=RRGGBB" entries (hexadecimal 0x00BBGGRR).
+    COLORREF custom[16];
+    for (int i = 0; i < 16; ++i) {
+        const std::wstring& e = CustomColors[size_t(i)];
+        custom[i] = e.size() > 7 ? COLORREF(wcstoul(e.c_str() + 7, nullptr, 16)) : 0;
+    }
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof(cc);
+    cc.hwndOwner = owner;
+    cc.rgbResult = COLORREF(color);
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+    bool ok = ChooseColorW(&cc) != FALSE;
+    for (int i = 0; i < 16; ++i) {
+        wchar_t v[16];
+        swprintf(v, 16, L"%06X", unsigned(custom[i]));
+        CustomColors[size_t(i)] = std::wstring(L"Color") + wchar_t(L'A' + i) + L"=" + v;
+    }
+    if (ok) color = int(cc.rgbResult);
+    return ok;
+}
+
+bool RARADAVE::ChooseAssociation(HWND owner, std::wstring& text) { return browse_->ShowModal(owner, text); }
+
+void RARADAVE::SaveDefaultDesign(const DefaultDesign& d) {
+    Settings& c = Config_;
+    c.FontColor = d.FontColor, c.FontSize = d.FontSize, c.FontStyle = d.FontStyle, c.FontName = d.FontName;
+    c.Colorx64 = d.Colorx64, c.Waku = d.Waku, c.Width = d.Width, c.Height = d.Height, c.Top = d.Top;
+    c.Left = d.Left, c.Thru = d.Thru, c.Border = d.Border, c.AlphaValue = d.AlphaValue;
+    Ini.WriteInt(L"Config", L"FontColor", c.FontColor);
+    Ini.WriteInt(L"Config", L"FontSize", c.FontSize);
+    Ini.WriteInt(L"Config", L"FontStyle", c.FontStyle);
+    Ini.WriteString(L"Config", L"FontName", c.FontName);
+    Ini.WriteInt(L"Config", L"Colorx64", c.Colorx64);
+    Ini.WriteInt(L"Config", L"Waku", c.Waku);
+    Ini.WriteInt(L"Config", L"Width", c.Width);
+    Ini.WriteInt(L"Config", L"Height", c.Height);
+    Ini.WriteInt(L"Config", L"Top", c.Top);
+    Ini.WriteInt(L"Config", L"Left", c.Left);
+    Ini.WriteInt(L"Config", L"Thru", c.Thru);
+    Ini.WriteInt(L"Config", L"Vertical", c.Vertical);
+    Ini.WriteInt(L"Config", L"Border", c.Border);
+    Ini.WriteInt(L"Config", L"AlphaValue", c.AlphaValue);
+    ShowMsg(L"この付箋紙をデフォルトとして登録しました。\r次回からこの付箋紙のデザインで新規作成されます。", 0, hwnd_);
+}
 
 bool RARADAVE::Create(AppWindow* app) {
     app_ = app;

@@ -28,6 +28,7 @@ class DdeServer;
 class Compose;
 class Templates;
 class Transfer;
+class TKLBrowse;
 
 inline constexpr wchar_t kAppTitle[] = L"ケラップx64";
 inline constexpr wchar_t kMainClass[] = L"RARADAVE";
@@ -59,6 +60,9 @@ public:
     void Delay(DWORD ms) override;
     void M_ExitClick() override;
     bool EditorOpen() const override;
+    bool ChooseColour(HWND owner, int& color) override;
+    bool ChooseAssociation(HWND owner, std::wstring& text) override;
+    void SaveDefaultDesign(const DefaultDesign& d) override;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -133,6 +137,8 @@ private:
     std::unique_ptr<Compose> compose_;
     std::unique_ptr<Templates> templates_;
     std::unique_ptr<Transfer> transfer_;
+    // Dialogs that live for the whole run.
+    std::unique_ptr<TKLBrowse> browse_;
 };
 
 }  // namespace kelup

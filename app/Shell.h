@@ -16,6 +16,13 @@ namespace kelup {
 
 class AppWindow;
 
+// A note's design made the default for new notes ("デフォルト").
+struct DefaultDesign {
+    int FontColor = 0, FontSize = 12, FontStyle = 0;
+    std::wstring FontName;
+    int Colorx64 = 0, Waku = 1, Width = 272, Height = 60, Top = 0, Left = 0, Thru = 0, Border = 0, AlphaValue = 255;
+};
+
 // Program-wide values set by the start and shutdown sequences.
 struct ProgramState {
     unsigned char BusyFG = 1;     // the start or a long operation runs
@@ -45,6 +52,12 @@ public:
     virtual void M_ExitClick() = 0;
     // The compose editor is open: operations that would open it wait.
     virtual bool EditorOpen() const = 0;
+    // The colour dialog with the program's custom colours; false when cancelled.
+    virtual bool ChooseColour(HWND owner, int& color) = 0;
+    // The association dialog; false when cancelled.
+    virtual bool ChooseAssociation(HWND owner, std::wstring& text) = 0;
+    // New notes take this design from now on; it is written to kelup.ini at once.
+    virtual void SaveDefaultDesign(const DefaultDesign& d) = 0;
 
 protected:
     ~Shell() = default;

@@ -6,9 +6,9 @@
 
 #include <string>
 
-namespace kelup {
+#include "app/Shell.h"
 
-struct Settings;
+namespace kelup {
 
 // The three ways of peeling a text note.
 enum class PeelKind { Log1, Exit, Comment };
@@ -34,6 +34,17 @@ public:
     virtual void RepKelup(int A, int B) = 0;
     virtual void MainMenuPopup(POINT pt) = 0;
     virtual void M_ExitClick() = 0;
+    // Dialogs of the main window.
+    virtual bool ChooseColour(HWND owner, int& color) = 0;
+    virtual bool ChooseAssociation(HWND owner, std::wstring& text) = 0;
+    virtual void SaveDefaultDesign(const DefaultDesign& d) = 0;
+    // The data file takes the notes as they are now.
+    virtual void SaveNotes() = 0;
+    // All text of the note's text file takes the colour (the file is made
+    // from the window when there is none).
+    virtual void RecolourTextFile(int slot, int color) = 0;
+    // The note's text from a note text file dropped on it, when the user agrees.
+    virtual void ReplaceTextFromFile(int slot, const std::wstring& path) = 0;
 
 protected:
     ~NoteHost() = default;

@@ -8,6 +8,9 @@
 #include "app/Settings.h"
 #include "notes/DoubleClick.h"
 #include "notes/HitZones.h"
+#include "notes/NoteDrop.h"
+#include "notes/NoteInfo.h"
+#include "app/ShowMsg.h"
 #include "notes/NoteMenuPlan.h"
 #include "dates/DateTime.h"
 #include "dates/SystemFormat.h"
@@ -424,7 +427,141 @@ void TKELUPSHI::OnNcDoubleClick() {
 
 void TKELUPSHI::M_ExecuteClick() {
     if (OpenFName.empty()) return;
-    ShellExecuteW(hwnd_, L"open", OpenFName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(hwnd_, L"open", OpenFName.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void TKELUPSHI::Color1Click() {
+    TopRelease();
+    int color = ORGColor;
+    if (host_->ChooseColour(hwnd_, color)) {
+        ORGColor = color;
+        SetColor(color);
+        // A transparent note takes its look again with transparent notes.
+        host_->SaveNotes();
+    }
+    TopSet();
+}
+
+void TKELUPSHI::M_FontColorAllClick() {
+    TopRelease();
+    SendMessageW(richEdit_, EM_SETSEL, 0, 0);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    SendMessageW(richEdit_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    int color = int(cf.crTextColor);
+    if (host_->ChooseColour(hwnd_, color)) {
+        CHARFORMAT2W all{};
+        all.cbSize = sizeof(all);
+        all.dwMask = CFM_COLOR;
+        all.crTextColor = COLORREF(color);
+        SendMessageW(richEdit_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&all));
+        SendMessageW(richEdit_, EM_SETSEL, 0, 0);
+        host_->RecolourTextFile(MyNumber, color);
+    }
+    TopSet();
+}
+
+DefaultDesign TKELUPSHI::Design() const {
+    DefaultDesign d;
+    SendMessageW(richEdit_, EM_SETSEL, 0, 0);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    SendMessageW(richEdit_, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    d.FontName = cf.szFaceName;
+    d.FontSize = int(cf.yHeight / 20);
+    d.FontColor = int(cf.crTextColor);
+    d.FontStyle = EffectsToStyle(cf.dwEffects);
+    d.Colorx64 = ORGColor;
+    RECT r = Bounds();
+    d.Left = r.left + 5, d.Top = r.top + 5;
+    d.Width = r.right - r.left, d.Height = r.bottom - r.top;
+    d.Waku = WakuNum, d.Thru = Tomei, d.Border = Border, d.AlphaValue = AlphaValue;
+    return d;
+}
+
+void TKELUPSHI::M_DefaultClick() { host_->SaveDefaultDesign(Design()); }
+
+void TKELUPSHI::M_InfoClick() {
+    TopRelease();
+    ShowMsg(InfoText(), 0, hwnd_);
+    TopSet();
+}
+
+std::wstring TKELUPSHI::InfoText() const {
+    auto dateTime = [](double v) {
+        CivilDateTime t = DecodeDateTime(v);
+        return std::pair{SystemDateText(t), SystemTimeText(t)};
+    };
+    NoteInfoFacts f;
+    auto [madeDate, madeTime] = dateTime(MakeDT);
+    f.made = madeDate + L" " + madeTime;
+    f.dataName = DataName, f.bkgndName = BkgndName;
+    f.senderName = SenderName;   // the peer list's display name comes with the LAN lists
+    if (!SenderName.empty()) f.sendDate = dateTime(SendDate).first, f.sendTime = dateTime(SendTime).second;
+    f.senderAddr = SenderAddr;
+    f.hasDeadline = K_Date != 0;
+    f.everyDay = EveryDay == 1;
+    if (f.hasDeadline) std::tie(f.deadlineDate, f.deadlineTime) = dateTime(K_Date);
+    f.openFName = OpenFName;
+    return NoteInfoText(f);
+}
+
+void TKELUPSHI::M_KanrenClick() {
+    TopRelease();
+    std::wstring text = OpenFName;
+    if (host_->ChooseAssociation(hwnd_, text)) {
+        OpenFName = text;
+        host_->SaveNotes();
+    }
+    TopSet();
+}
+
+void TKELUPSHI::OnDropFiles(HDROP drop) {
+    UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    std::wstring path;
+    if (count == 1) {
+        wchar_t buf[MAX_PATH + 1] = {};
+        DragQueryFileW(drop, 0, buf, MAX_PATH + 1);
+        path = buf;
+    }
+    DragFinish(drop);
+    if (count == 0 || !host_) return;
+    switch (ChooseDrop(count, path, host_->NoteConfig().FileDropMode, Tomei)) {
+        case DropAction::TooMany:
+            host_->BringAppToFront();
+            ShowMsg(L"複数ﾌｧｲﾙのﾄﾞﾛｯﾌﾟはｻﾎﾟｰﾄされていません", 0, hwnd_);
+            return;
+        case DropAction::Associate:
+            OpenFName = path;
+            host_->SaveNotes();
+            host_->BringAppToFront();
+            ShowMsg(path + L"はこの付箋紙に関連づけられました", 0, hwnd_);
+            return;
+        case DropAction::ImageOnTransparent:
+            ShowMsg(L"この透明付箋紙に画像ファイルはドロップできません", 0, hwnd_);
+            return;
+        case DropAction::ImageNote:
+            // Pictures become image notes once those have windows.
+            return;
+        case DropAction::TextNote:
+            host_->MakeKelup(path);
+            return;
+        case DropAction::ReplaceText:
+            host_->ReplaceTextFromFile(MyNumber, path);
+            return;
+    }
+}
+
+void TKELUPSHI::OnLink(const ENLINK& link) {
+    if (link.msg != WM_LBUTTONDOWN) return;
+    LONG len = std::min<LONG>(link.chrg.cpMax - link.chrg.cpMin, 65535);
+    if (len <= 0) return;
+    std::wstring url(size_t(len) + 1, L'\0');
+    TEXTRANGEW range{{link.chrg.cpMin, link.chrg.cpMin + len}, url.data()};
+    LRESULT got = SendMessageW(richEdit_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    url.resize(size_t(std::max<LRESULT>(got, 0)));
+    if (!url.empty()) ShellExecuteW(hwnd_, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
+    SendMessageW(richEdit_, EM_SETSEL, 0, 0);
 }
 
 bool TKELUPSHI::M_CopyLineClick(int n) {
@@ -466,10 +603,18 @@ void TKELUPSHI::OnCommand(int id) {
             main->MainMenuPopup(pt);
             return;
         }
+        case ID_Color1: Color1Click(); return;
+        case ID_M_FontColorAll: M_FontColorAllClick(); return;
+        case ID_M_Default: M_DefaultClick(); return;
+        case ID_M_Info: M_InfoClick(); return;
+        case ID_M_Kanren: M_KanrenClick(); return;
+        case ID_M_Execute: M_ExecuteClick(); return;
         default:
             if (id >= ID_Waku0 && id <= ID_Waku6) {
                 WakuNum = WakuNumBk = id - ID_Waku0;
                 WakuSet(WakuNum);
+            } else if (id >= ID_M_CopyLine1 && id <= ID_M_CopyLine9) {
+                M_CopyLineClick(id - ID_M_CopyLine1 + 1);
             }
             return;
     }
@@ -607,8 +752,16 @@ LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             return 0;
         case WM_DROPFILES:
-            DragFinish(reinterpret_cast<HDROP>(wp));
+            OnDropFiles(reinterpret_cast<HDROP>(wp));
             return 0;
+        case WM_NOTIFY: {
+            auto* nm = reinterpret_cast<NMHDR*>(lp);
+            if (nm->hwndFrom == richEdit_ && nm->code == EN_LINK) {
+                OnLink(*reinterpret_cast<ENLINK*>(lp));
+                return 0;
+            }
+            break;
+        }
         case WM_NCDESTROY:
             DragAcceptFiles(hwnd_, FALSE);
             break;

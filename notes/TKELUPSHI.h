@@ -3,6 +3,8 @@
 // and sized by its whole surface.
 
 #include <windows.h>
+#include <richedit.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -99,6 +101,14 @@ public:
     void M_ExecuteClick();
     // Copies line n (1..9) of the text to the clipboard; false when there is none.
     bool M_CopyLineClick(int n);
+    // Colours, the default design, the information box and the association.
+    void Color1Click();
+    void M_FontColorAllClick();
+    void M_DefaultClick();
+    DefaultDesign Design() const;
+    void M_InfoClick();
+    std::wstring InfoText() const;
+    void M_KanrenClick();
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -110,6 +120,8 @@ private:
     LRESULT HitTest(POINT screen);
     void OnCommand(int id);
     void OpenContextMenu();
+    void OnDropFiles(HDROP drop);
+    void OnLink(const ENLINK& link);
     // The note's menu, loaded when first opened.
     HMENU Menu();
     // Width of the sizing zones along the edges.

@@ -121,3 +121,13 @@
 #define ID_M_MainMenu         3109
 // Entries of hidden notes in the main menu's "表示／非表示" submenu.
 #define ID_HIDDEN_FIRST       5000
+
+// The association dialog "関連づけ".
+#ifndef IDC_STATIC
+#define IDC_STATIC            (-1)
+#endif
+#define IDD_KLBROWSE          320
+#define IDC_BrowseEdit1       321
+#define IDC_BrowseRef         322
+#define IDC_BrowseMailto      323
+#define IDC_BrowseClear       324

@@ -240,4 +240,46 @@ void NoteStore::BottomAll() {
     });
 }
 
+void NoteStore::RecolourTextFile(int slot, int color) {
+    TKELUPSHI* note = TextNotes.At(slot);
+    if (!note) return;
+    std::wstring path = Path.DataDir + note->DataName;
+    std::string bytes;
+    if (!FileExists(path) || !ReadWholeFile(path, bytes)) {
+        RichEdSaveToFile(slot, path);
+        return;
+    }
+    // The file holds the text as typed (the window may show it worked out),
+    // so the file is recoloured on its own, in a scratch control.
+    HWND scratch = CreateWindowExW(0, kRichEditClass, L"", ES_MULTILINE, 0, 0, 10, 10, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!scratch) return;
+    if (RichFromRtf(scratch, bytes)) {
+        CHARFORMAT2W cf{};
+        cf.cbSize = sizeof(cf);
+        cf.dwMask = CFM_COLOR;
+        cf.crTextColor = COLORREF(color);
+        SendMessageW(scratch, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+        if (!WriteFileAtomic(path, RichToRtf(scratch)))
+            ShowMsg(L"ファイル書込みでエラーが発生しました", MB_ICONERROR, Owner());
+    }
+    DestroyWindow(scratch);
+}
+
+void NoteStore::ReplaceTextFromFile(int slot, const std::wstring& path) {
+    TKELUPSHI* note = TextNotes.At(slot);
+    if (!note) return;
+    if (ShowMsg(L"KDTファイルの内容で付箋紙を置き換えますか?", MB_YESNO | MB_ICONQUESTION, Owner()) != IDYES) return;
+    if (!note->LoadText(path)) {
+        ShowMsg(L"Read Error", MB_ICONERROR, Owner());
+        return;
+    }
+    // The note's own file takes the new text too, or the next start would
+    // bring the old one back.
+    RichEdSaveToFile(slot, Path.DataDir + note->DataName);
+    CompDate(slot);
+    SaveData();
+    SaveBackUpKdt(slot);
+}
+
 }  // namespace kelup

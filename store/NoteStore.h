@@ -94,6 +94,12 @@ public:
     void BringAppToFront() override;
     void MainMenuPopup(POINT pt) override { shell_.MainMenuPopup(pt); }
     void M_ExitClick() override { shell_.M_ExitClick(); }
+    bool ChooseColour(HWND owner, int& color) override { return shell_.ChooseColour(owner, color); }
+    bool ChooseAssociation(HWND owner, std::wstring& text) override { return shell_.ChooseAssociation(owner, text); }
+    void SaveDefaultDesign(const DefaultDesign& d) override { shell_.SaveDefaultDesign(d); }
+    void SaveNotes() override { SaveData(); }
+    void RecolourTextFile(int slot, int color) override;
+    void ReplaceTextFromFile(int slot, const std::wstring& path) override;
 
 private:
     HWND Owner() const { return shell_.MainHandle(); }

@@ -33,6 +33,14 @@ public:
     void RepKelup(int, int) override {}
     void MainMenuPopup(POINT) override {}
     void M_ExitClick() override {}
+    bool ChooseColour(HWND, int&) override { return false; }
+    bool ChooseAssociation(HWND, std::wstring&) override { return false; }
+    void SaveDefaultDesign(const DefaultDesign& d) override { saved = d; }
+    void SaveNotes() override { ++saves; }
+    void RecolourTextFile(int, int) override {}
+    void ReplaceTextFromFile(int, const std::wstring&) override {}
+    DefaultDesign saved;
+    int saves = 0;
 };
 
 }  // namespace kelup::test

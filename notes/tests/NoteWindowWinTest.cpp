@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "notes/RichText.h"
@@ -122,6 +123,35 @@ TEST_F(NoteWindow, CopiesTheLineAskedFor) {
     CloseClipboard();
     EXPECT_EQ(got, L"三行目");
     EXPECT_FALSE(note.M_CopyLineClick(4));
+}
+
+TEST_F(NoteWindow, DefaultDesignTakesTheNoteAsItIs) {
+    note.SetBounds(100, 200, 240, 90);
+    note.ORGColor = 0x00CCFFEE;
+    note.WakuNum = 4;
+    RichClear(note.RichEdit1());
+    RichSetFont(note.RichEdit1(), TextFont{L"Arial", 14, RGB(1, 2, 3), 1010});
+    RichAppendLine(note.RichEdit1(), L"bold and underlined");
+    DefaultDesign d = note.Design();
+    EXPECT_EQ(d.Left, 105);
+    EXPECT_EQ(d.Top, 205);
+    EXPECT_EQ(d.Width, 240);
+    EXPECT_EQ(d.Height, 90);
+    EXPECT_EQ(d.FontStyle, 1010);
+    EXPECT_EQ(d.FontSize, 14);
+    EXPECT_EQ(d.FontName, L"Arial");
+    EXPECT_EQ(d.FontColor, int(RGB(1, 2, 3)));
+    EXPECT_EQ(d.Colorx64, 0x00CCFFEE);
+    EXPECT_EQ(d.Waku, 4);
+}
+
+TEST_F(NoteWindow, InformationOfAnOwnNoteWithoutDeadlineOrFile) {
+    note.DataName = L"kelup7.kdt";
+    note.MakeDT = 46000.5;
+    std::wstring info = note.InfoText();
+    EXPECT_EQ(info.find(L"作成年月日："), 0u);
+    EXPECT_NE(info.find(L"\r文字情報ﾌｧｲﾙ名：kelup7.kdt"), std::wstring::npos);
+    EXPECT_EQ(std::count(info.begin(), info.end(), L'\r'), 1);
 }
 
 }  // namespace
