@@ -320,6 +320,12 @@ LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case KM_PICTURE_DONE:
             transfer_->OnPictureDone(wp, lp);
             return 0;
+        case WM_DISPLAYCHANGE:
+            store_->KeepNotesInView();
+            break;
+        case WM_SETTINGCHANGE:
+            if (wp == SPI_SETWORKAREA) store_->KeepNotesInView();
+            break;
         case KM_QUERY:
             return OnQuery(int(wp));
         case KM_DUMPLISTS:

@@ -222,6 +222,7 @@ void RARADAVE::FormCreate() {
     ColorLoad();
     // 23.
     store_->LoadData();
+    store_->KeepNotesInView();
     dates_->M_DateUp1Click();
     // 24.
     PruneMainMenu();

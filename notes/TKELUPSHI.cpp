@@ -154,6 +154,26 @@ void TKELUPSHI::ApplyLineSpace() {
     RichSetLineSpace(richEdit_, LineSpace);
 }
 
+RECT TKELUPSHI::StoredBounds() const { return rescued_ ? home_ : bounds_; }
+
+void TKELUPSHI::RescueTo(const RECT& r) {
+    RECT home = rescued_ ? home_ : bounds_;
+    movingSelf_ = true;
+    SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    movingSelf_ = false;
+    home_ = home;
+    rescuedAt_ = bounds_;
+    rescued_ = true;
+}
+
+void TKELUPSHI::ReturnHome() {
+    if (!rescued_) return;
+    movingSelf_ = true;
+    SetBounds(home_.left, home_.top, home_.right - home_.left, home_.bottom - home_.top);
+    movingSelf_ = false;
+    rescued_ = false;
+}
+
 void TKELUPSHI::SetBounds(int left, int top, int width, int height) {
     if (bounds_.left == left && bounds_.top == top && bounds_.right - bounds_.left == width &&
         bounds_.bottom - bounds_.top == height)
@@ -711,6 +731,8 @@ LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_WINDOWPOSCHANGED:
             GetWindowRect(hwnd_, &bounds_);
+            // Moved or sized by the user: this is its place now.
+            if (rescued_ && !movingSelf_ && !EqualRect(&bounds_, &rescuedAt_)) rescued_ = false;
             break;
         case WM_SIZE:
             Layout();

@@ -70,6 +70,16 @@ public:
     void SetBounds(int left, int top, int width, int height);
     // The window's rectangle on the screen, kept as the window moves.
     RECT Bounds() const { return bounds_; }
+    // Where the note is kept in the data file: its own place while it has
+    // been brought into view from a monitor that is gone and not moved since.
+    RECT StoredBounds() const;
+    // Brought into view at `r`; the place it had is kept.
+    void RescueTo(const RECT& r);
+    // The place kept by RescueTo, while the note has not been moved since.
+    bool Rescued() const { return rescued_; }
+    RECT Home() const { return home_; }
+    // Back to the kept place.
+    void ReturnHome();
 
     // Stacking.
     void ApplyStacking(int bottomSetting);
@@ -136,6 +146,9 @@ private:
     int brushColor_ = -1;
     AutoMenu menu_;
     RECT bounds_{};
+    bool rescued_ = false;       // brought into view; home_ is its own place
+    bool movingSelf_ = false;
+    RECT home_{}, rescuedAt_{};
     int shownWaku_ = 1;
     UINT hiddenMenuId_ = 0;
 };

@@ -13,6 +13,7 @@
 #include "base/TextLines.h"
 #include "dates/DateTime.h"
 #include "notes/RichText.h"
+#include "notes/OnScreen.h"
 #include "notes/TKELUPSHI.h"
 
 namespace kelup {
@@ -280,6 +281,34 @@ void NoteStore::ReplaceTextFromFile(int slot, const std::wstring& path) {
     CompDate(slot);
     SaveData();
     SaveBackUpKdt(slot);
+}
+
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM p) {
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    if (GetMonitorInfoW(monitor, &mi))
+        reinterpret_cast<std::vector<Box>*>(p)->push_back({mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+    return TRUE;
+}
+
+Box BoxOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+void NoteStore::KeepNotesInView() {
+    std::vector<Box> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty()) return;
+    TextNotes.ForEach([&](int, TKELUPSHI* n) {
+        if (n->Rescued() && TitleVisible(BoxOf(n->Home()), monitors)) {
+            n->ReturnHome();
+        } else if (!TitleVisible(BoxOf(n->Bounds()), monitors)) {
+            Box b = PlaceInView(BoxOf(n->Bounds()), monitors);
+            n->RescueTo(RECT{b.left, b.top, b.right, b.bottom});
+        }
+    });
 }
 
 }  // namespace kelup

@@ -70,6 +70,10 @@ public:
     void NewNormalClick();
     void NewBMPClick();
     void BottomAll();
+    // Notes no monitor shows come into view; notes brought in earlier go
+    // back to their own place once it shows again. At start and whenever
+    // the displays change.
+    void KeepNotesInView();
 
     // --- peeling and undo --------------------------------------------------------
     void PeelNote(int slot, PeelKind kind) override;

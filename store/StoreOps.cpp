@@ -42,7 +42,7 @@ void NoteStore::ReleaseNotes() {
 TextNoteRecord NoteStore::RecordOf(TKELUPSHI* n) const {
     TextNoteRecord r;
     r.slot = n->MyNumber;
-    RECT b = n->Bounds();
+    RECT b = n->StoredBounds();
     r.Left = b.left, r.Top = b.top, r.Width = b.right - b.left, r.Height = b.bottom - b.top;
     r.ORGColor = n->ORGColor;
     r.StOnTp = n->StOnTp;

@@ -154,5 +154,25 @@ TEST_F(NoteWindow, InformationOfAnOwnNoteWithoutDeadlineOrFile) {
     EXPECT_EQ(std::count(info.begin(), info.end(), L'\r'), 1);
 }
 
+TEST_F(NoteWindow, BroughtIntoViewKeepsItsOwnPlaceUntilMoved) {
+    note.SetBounds(3000, 2000, 200, 80);
+    note.RescueTo(RECT{1000, 700, 1200, 780});
+    EXPECT_EQ(note.Bounds().left, 1000);
+    RECT kept = note.StoredBounds();
+    EXPECT_EQ(kept.left, 3000);
+    EXPECT_EQ(kept.top, 2000);
+    // A second rescue keeps the first place.
+    note.RescueTo(RECT{10, 10, 210, 90});
+    EXPECT_EQ(note.StoredBounds().left, 3000);
+    note.ReturnHome();
+    EXPECT_EQ(note.Bounds().left, 3000);
+    EXPECT_FALSE(note.Rescued());
+    // Moved by the user after a rescue: the new place is its own.
+    note.RescueTo(RECT{1000, 700, 1200, 780});
+    note.SetBounds(400, 300, 200, 80);
+    EXPECT_FALSE(note.Rescued());
+    EXPECT_EQ(note.StoredBounds().left, 400);
+}
+
 }  // namespace
 }  // namespace kelup

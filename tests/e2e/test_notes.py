@@ -1,0 +1,102 @@
+"""Notes on the desktop, driven as a person does: dragging a note by its
+middle and by a corner, the context menu on a right click, a double-click
+with Alt, and notes that no monitor shows brought into view while their
+own place is kept in the data file."""
+
+from __future__ import annotations
+
+from kelup_bench import MAIN_CLASS, KelupHost, wait_until
+from test_store import (TEXT_NOTE_CLASS, by_pos, configured, count, make_note, read_data, start_ready,  # noqa: F401
+                        stop)
+
+WM_DISPLAYCHANGE = 0x007E
+MENU_CLASS = "#32768"
+
+
+def screen_size(h: KelupHost) -> tuple[int, int]:
+    w, hgt = h.xdo("getdisplaygeometry").split()
+    return int(w), int(hgt)
+
+
+def rect_of(h: KelupHost, hwnd: int) -> tuple[int, int, int, int]:
+    return tuple(h.info(hwnd)["rect"])
+
+
+def drag(h: KelupHost, x: int, y: int, dx: int, dy: int) -> None:
+    """Presses the left button at (x, y), moves by (dx, dy) in steps, releases."""
+    h.xdo("mousemove", "--sync", x, y)
+    h.xdo("mousedown", 1)
+    for i in range(1, 6):
+        h.xdo("mousemove", "--sync", x + dx * i // 5, y + dy * i // 5)
+    h.xdo("mouseup", 1)
+
+
+def test_notes_are_moved_by_their_middle_and_sized_by_their_corner(configured):
+    h = start_ready(configured)
+    make_note(h, ["drag me"], 200, 200)
+    note = by_pos(h)[(200, 200)]
+    left, top, right, bottom = rect_of(h, note.hwnd)
+
+    drag(h, (left + right) // 2, (top + bottom) // 2, 120, 60)
+    wait_until(lambda: rect_of(h, note.hwnd)[:2] == (left + 120, top + 60), 30,
+               what=f"note moved (now {rect_of(h, note.hwnd)})")
+    left, top, right, bottom = rect_of(h, note.hwnd)
+    assert (right - left, bottom - top) == (note.width, note.height)
+
+    # The bottom-right corner, three pixels inside the note.
+    drag(h, right - 3, bottom - 3, 50, 40)
+    wait_until(lambda: rect_of(h, note.hwnd) == (left, top, right + 50, bottom + 40), 30,
+               what=f"note sized (now {rect_of(h, note.hwnd)})")
+    stop(h)
+    [rec] = read_data(h).notes.values()
+    assert rec.pos == (left, top)
+    assert rec.fields[2:4] == (note.width + 50, note.height + 40)
+
+
+def test_right_click_opens_the_menu_and_alt_double_click_hides(configured):
+    h = start_ready(configured)
+    make_note(h, ["a note"], 300, 300)
+    note = by_pos(h)[(300, 300)]
+    cx, cy = note.left + note.width // 2, note.top + note.height // 2
+
+    h.mouse_click(cx, cy, button=3)
+    h.wait_window(cls=MENU_CLASS, visible=True, timeout=30)
+    h.key("Escape")
+    wait_until(lambda: not h.windows(cls=MENU_CLASS, visible=True), 30, what="menu closed")
+
+    h.xdo("mousemove", "--sync", cx, cy)
+    h.xdo("keydown", "alt")
+    try:
+        h.xdo("click", "--repeat", 2, "--delay", 80, 1)
+    finally:
+        h.xdo("keyup", "alt")
+    wait_until(lambda: not h.windows(cls=TEXT_NOTE_CLASS, visible=True), 30, what="note hidden")
+    assert count(h) == 1  # hidden, not peeled
+    stop(h)
+
+
+def test_notes_no_monitor_shows_come_into_view_and_keep_their_place(configured):
+    h = start_ready(configured)
+    width, height = screen_size(h)
+    make_note(h, ["far away"], 3000, 2000)
+    make_note(h, ["at home"], 100, 100)
+    far = by_pos(h)[(3000, 2000)]
+
+    def in_view(hwnd: int) -> bool:
+        left, top, right, bottom = rect_of(h, hwnd)
+        return 0 <= left and right <= width and 0 <= top and bottom <= height
+
+    # A change of the displays brings it in; the other note stays put.
+    h.send(WM_DISPLAYCHANGE, 32, (height << 16) | width, cls=MAIN_CLASS)
+    wait_until(lambda: in_view(far.hwnd), 30, what=f"note in view (at {rect_of(h, far.hwnd)})")
+    assert (100, 100) in by_pos(h, texts=False)
+    stop(h)
+    # The data file keeps the place the note had.
+    assert {r.pos for r in read_data(h).notes.values()} == {(3000, 2000), (100, 100)}
+
+    # At the next start it comes into view at once, the file unchanged.
+    start_ready(h)
+    far_now = next(n for n in by_pos(h).values() if n.text == "far away")
+    assert in_view(far_now.hwnd)
+    stop(h)
+    assert {r.pos for r in read_data(h).notes.values()} == {(3000, 2000), (100, 100)}
