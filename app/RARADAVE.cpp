@@ -234,8 +234,13 @@ void RARADAVE::OnCommand(int id) {
         case ID_M_Exit: M_ExitClick(); break;
         case ID_M_ShowTaskBar1: M_ShowTaskBar1Click(); break;
         case ID_M_DateUp1: dates_->M_DateUp1Click(); break;
-        case ID_NewNormal: store_->NewNormalClick(); break;
-        case ID_NewBmp: store_->NewBMPClick(); break;
+        case ID_NewNormal: NewNormalClick(); break;
+        case ID_NewBmp: NewBMPClick(); break;
+        case ID_M_Clip: M_ClipClick(); break;
+        case ID_M_Minimize: M_MinimizeClick(); break;
+        case ID_M_HELP: M_HELPClick(); break;
+        case ID_M_About: AboutBoxOpen(); break;
+        case ID_M_AllRemoveI: M_AllRemoveIClick(); break;
         case ID_M_Undo: store_->M_UndoClick(); break;
         case ID_M_Log1: store_->M_Log1Click(); break;
         case ID_M_AllRemoveN: store_->M_AllRemoveNClick(); break;
@@ -286,6 +291,7 @@ LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case WM_HOTKEY:
+            OnHotKey(int(wp));
             return 0;
         case WM_SYSCOMMAND:
             if ((wp & 0xFFF0) == SC_MINIMIZE || (wp & 0xFFF0) == SC_RESTORE) {

@@ -13,6 +13,7 @@
 
 #include "app/AppWindow.h"
 #include "app/IniFile.h"
+#include "app/MenuRules.h"
 #include "app/Settings.h"
 #include "app/Shell.h"
 #include "app/TimerClock.h"
@@ -83,11 +84,34 @@ private:
     bool AddTrayIcon();
     void DelTrayIcon();
     void OnTrayIcon(LPARAM lp);
+    void RunTrayAction(const TrayChoice& choice);
     void M_ShowTaskBar1Click();
     void PruneMainMenu();
+    void PopupMenu1Popup();
     void RegisterHotKeys();
     void UnregisterHotKeys();
+    void OnHotKey(int id);
     void OnCommand(int id);
+
+    // Commands of the main menu (Tray.cpp).
+    void NewNormalClick();
+    void NewBMPClick();
+    void M_ClipClick();
+    void M_MinimizeClick();
+    void MinimizeCancel();
+    void M_HELPClick();
+    void M_AllRemoveIClick();
+    void AboutBoxOpen();
+    // Not there yet: the about box, notes from templates and template files,
+    // and image notes made from the clipboard's picture. Each does nothing
+    // until its window or subsystem exists.
+    void ShowAboutBox() {}
+    void NewFromTemplate(int number) {}
+    void M_TempLoadClick() {}
+    void MakeImageNoteFromClipboard() {}
+    // What the clipboard holds, for the clipboard entry of the menu.
+    bool ClipboardHasPicture() const;
+    ClipKind ClipboardChoice() const;
 
     // The colour table of the colour dialogs, and the font check.
     void ColorLoad();
@@ -114,6 +138,12 @@ private:
     bool ArrivalTitleFG = false;       // the title shows the arrival of a note
     bool ResumeFG = false;             // resumed from standby, sockets to reopen
     bool StartFailed = false;
+    unsigned char AboutBoxFG = 0;      // the about box is shown
+    unsigned char PictureDialogFG = 0; // the picture dialog of a new image note is open
+    unsigned char MakingImageFG = 0;   // an image note is being made
+    int OptionsOpen = 0;               // the options dialog is shown
+    // The program's own picture on the clipboard (an image note copied).
+    UINT cfKelupPicture = 0;
     CustomColorEntries CustomColors;
 
     AppWindow* app_ = nullptr;

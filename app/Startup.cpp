@@ -163,6 +163,9 @@ void RARADAVE::FormCreate() {
     // 2.
     uTaskBarRecreate = RegisterWindowMessageW(L"TaskbarCreated");
     icon_ = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
+    // An image note copied by this program travels on the clipboard in a
+    // format of its own name; the main menu offers it like a bitmap.
+    cfKelupPicture = RegisterClipboardFormatW(L"Kelupon Picture");
     SetWindowPos(hwnd_, nullptr, -220, -160, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // 3. The packet numbers start at 0 (sockets); the random generator is seeded.
     srand(unsigned(time(nullptr)) ^ GetCurrentProcessId());

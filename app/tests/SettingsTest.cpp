@@ -59,6 +59,16 @@ TEST(Settings, SectionsAndKeysIgnoreCase) {
     EXPECT_EQ(s.UseTime, 1);
 }
 
+TEST(Settings, HotKeysReadAsStoredWithNoneAsDefault) {
+    FakeProfile ini;
+    ini.Set(L"Option", L"HotKey1", L"A");
+    Settings s = LoadSettings(ini, Screen(800, 600), L"");
+    EXPECT_EQ(s.HotKey1, L"A");
+    EXPECT_EQ(s.HotKey2, L"なし");
+    ini.Set(L"option", L"hotkey2", L"");
+    EXPECT_EQ(LoadSettings(ini, Screen(800, 600), L"").HotKey2, L"");
+}
+
 struct MouseCase {
     const wchar_t* mouse;    // nullptr: key absent
     const wchar_t* mouseL;

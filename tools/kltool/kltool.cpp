@@ -633,6 +633,33 @@ int cmdHoldMutex(const Args& a) {
     return kOk;
 }
 
+// Puts --text on the clipboard as Unicode text (the system offers it as
+// CF_TEXT too), replacing what was there.
+int cmdClipText(const Args& a) {
+    std::wstring text = a.need(L"--text");
+    size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!mem) fail(kFail, L"GlobalAlloc failed");
+    memcpy(GlobalLock(mem), text.c_str(), bytes);
+    GlobalUnlock(mem);
+    // Another process may hold the clipboard for a moment.
+    bool opened = false;
+    for (DWORD waited = 0; !(opened = OpenClipboard(nullptr)) && waited < a.timeout(); waited += 50) Sleep(50);
+    if (!opened) {
+        GlobalFree(mem);
+        fail(kNotFound, L"the clipboard stayed open elsewhere");
+    }
+    EmptyClipboard();
+    bool set = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+    if (!set) GlobalFree(mem);
+    CloseClipboard();
+    if (!set) fail(kFail, L"SetClipboardData failed");
+    Json j;
+    j.beginObject().key("chars").unum(text.size()).endObject();
+    out(j.text());
+    return kOk;
+}
+
 // Folders and code page as a program in this session sees them.
 // A DDE client: connects to the service and topic and sends one execute
 // transaction. The text goes in the ANSI code page; "\r", "\n" and "\\" in
@@ -737,6 +764,7 @@ const char kUsage[] =
     "  mutex        --name N\n"
     "  hold-mutex   --name N [--ms MS]\n"
     "  folders\n"
+    "  clip-text    --text T [--timeout MS]\n"
     "  dde          --exec TEXT | --exec-file WINPATH [--service S] [--topic T] [--timeout MS]\n";
 
 }  // namespace
@@ -754,7 +782,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"endsession", cmdEndSession}, {L"command", cmdCommand},        {L"text", cmdText},
         {L"settext", cmdSetText},       {L"activate", cmdActivate},      {L"prop", cmdProp},
         {L"mutex", cmdMutex},           {L"hold-mutex", cmdHoldMutex},   {L"folders", cmdFolders},
-        {L"info", cmdInfo},             {L"dde", cmdDde},
+        {L"info", cmdInfo},             {L"dde", cmdDde},                {L"clip-text", cmdClipText},
     };
     auto it = commands.find(argv[1]);
     if (it == commands.end()) {
