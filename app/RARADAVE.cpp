@@ -61,6 +61,13 @@ bool RARADAVE::ChooseColour(HWND owner, int& color) {
 
 bool RARADAVE::ChooseAssociation(HWND owner, std::wstring& text) { return browse_->ShowModal(owner, text); }
 
+void RARADAVE::ArrivalSeen() {
+    if (!ArrivalTitleFG || app_->Title() != L"付箋紙が貼られました") return;
+    app_->SetTitle(kAppTitle);
+    ArrivalTitleFG = false;
+    TaskBarShow();
+}
+
 void RARADAVE::SaveDefaultDesign(const DefaultDesign& d) {
     Settings& c = Config_;
     c.FontColor = d.FontColor, c.FontSize = d.FontSize, c.FontStyle = d.FontStyle, c.FontName = d.FontName;

@@ -64,6 +64,7 @@ public:
     bool ChooseColour(HWND owner, int& color) override;
     bool ChooseAssociation(HWND owner, std::wstring& text) override;
     void SaveDefaultDesign(const DefaultDesign& d) override;
+    void ArrivalSeen() override;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 

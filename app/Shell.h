@@ -58,6 +58,8 @@ public:
     virtual bool ChooseAssociation(HWND owner, std::wstring& text) = 0;
     // New notes take this design from now on; it is written to kelup.ini at once.
     virtual void SaveDefaultDesign(const DefaultDesign& d) = 0;
+    // The pointer reached a note: a title telling of a note's arrival goes.
+    virtual void ArrivalSeen() = 0;
 
 protected:
     ~Shell() = default;

@@ -45,6 +45,12 @@ public:
     virtual void RecolourTextFile(int slot, int color) = 0;
     // The note's text from a note text file dropped on it, when the user agrees.
     virtual void ReplaceTextFromFile(int slot, const std::wstring& path) = 0;
+    // The hint of a note's whole text, one for all notes.
+    virtual void ShowHint(const std::wstring& text, POINT at) = 0;
+    virtual void HideHint() = 0;
+    virtual bool HintShown() const = 0;
+    // The pointer reached a note.
+    virtual void ArrivalSeen() = 0;
 
 protected:
     ~NoteHost() = default;

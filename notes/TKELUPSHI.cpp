@@ -258,6 +258,7 @@ std::wstring TKELUPSHI::HiddenCaption() const {
 }
 
 void TKELUPSHI::HideAction() {
+    HideTextHint();
     if (host_) hiddenMenuId_ = host_->AddHiddenEntry(true, MyNumber, HiddenCaption());
     LimitActFG = 0;
     ShowWindow(hwnd_, SW_HIDE);
@@ -308,6 +309,9 @@ LRESULT TKELUPSHI::HitTest(POINT screen) {
     ScreenToClient(hwnd_, &p);
     LRESULT zone = ZoneOf(c, p, Margin());
     EdgeHit = zone != HTNOWHERE && zone != HTCAPTION;
+    if (host_) host_->ArrivalSeen();
+    if (zone == HTCAPTION) ShowTextHint();
+    else if (host_ && host_->NoteConfig().ToolTipHint == 1) HideTextHint();
     if (zone == HTNOWHERE) zone = HTCLIENT;
     if (LockMode == 1) return HTBORDER;
     return zone;
@@ -402,6 +406,7 @@ HMENU TKELUPSHI::PopupMenuX() {
 
 void TKELUPSHI::OpenContextMenu() {
     HMENU m = PopupMenuX();
+    HideTextHint();
     POINT pt;
     GetCursorPos(&pt);
     SetForegroundWindow(hwnd_);
@@ -412,6 +417,7 @@ void TKELUPSHI::OpenContextMenu() {
 
 void TKELUPSHI::OnNcDoubleClick() {
     if (!host_) return;
+    HideTextHint();
     const Settings& s = host_->NoteConfig();
     DblClickState st;
     st.alt = AltKeyDown, st.shift = ShftKeyDown, st.ctrl = CtrlKeyDown, st.downKey = DownKey;
@@ -443,6 +449,48 @@ void TKELUPSHI::OnNcDoubleClick() {
             // those features.
             break;
     }
+}
+
+void TKELUPSHI::OnPointer(POINT p) {
+    if (!host_) return;
+    host_->ArrivalSeen();
+    if (!tracking_) {
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, richEdit_, 0};
+        tracking_ = TrackMouseEvent(&tme) != FALSE;
+    }
+    RECT c;
+    GetClientRect(hwnd_, &c);
+    LRESULT zone = ZoneOf(c, p, Margin());
+    const Settings& s = host_->NoteConfig();
+    if (zone == HTCAPTION) {
+        ShowTextHint();
+        if (AlphaValue != 255 && s.AutoShow == 1) SetBlending(false);
+    } else {
+        SetBlending(true);
+        if (s.ToolTipHint == 1) HideTextHint();
+    }
+}
+
+void TKELUPSHI::ShowTextHint() {
+    if (!host_) return;
+    const Settings& s = host_->NoteConfig();
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    if (s.ToolTipHint != 1 || (s.ToolTipCtrl == 1 && !ctrl) || host_->HintShown()) return;
+    std::wstring text = RichPlainText(richEdit_);
+    if (text.empty()) return;
+    POINT at;
+    GetCursorPos(&at);
+    host_->ShowHint(text, at);
+}
+
+void TKELUPSHI::HideTextHint() {
+    if (host_) host_->HideHint();
+}
+
+void TKELUPSHI::SetBlending(bool on) {
+    if (AlphaValue == 255 || Tomei != 0) return;
+    if (!(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_LAYERED)) return;
+    SetLayeredWindowAttributes(hwnd_, 0, BYTE(on ? std::max(AlphaValue, 0) : 255), LWA_ALPHA);
 }
 
 void TKELUPSHI::M_ExecuteClick() {
@@ -680,8 +728,21 @@ LRESULT TKELUPSHI::OnRichMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
             case WM_RBUTTONUP:
                 OpenContextMenu();
                 return 0;
+            case WM_MOUSEMOVE: {
+                POINT p{GET_X_LPARAM(lp) + kInset * (shownWaku_ != 0), GET_Y_LPARAM(lp) + kInset * (shownWaku_ != 0)};
+                OnPointer(p);
+                break;
+            }
+            case WM_MOUSELEAVE:
+                // Gone from the note: no hint left behind, and the note as it was.
+                tracking_ = false;
+                HideTextHint();
+                SetBlending(true);
+                break;
             case WM_SETCURSOR:
-                if (LockMode != 1) {
+                if (KeyOpen == 1) {
+                    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+                } else if (LockMode != 1) {
                     POINT p;
                     GetCursorPos(&p);
                     ScreenToClient(hwnd_, &p);

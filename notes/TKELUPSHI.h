@@ -131,6 +131,12 @@ private:
     void OnCommand(int id);
     void OpenContextMenu();
     void OnDropFiles(HDROP drop);
+    // The pointer over the note: hint, cursor and translucency.
+    void OnPointer(POINT client);
+    void ShowTextHint();
+    void HideTextHint();
+    // A translucent note turns opaque under the pointer (AutoShow) and back.
+    void SetBlending(bool on);
     void OnLink(const ENLINK& link);
     // The note's menu, loaded when first opened.
     HMENU Menu();
@@ -148,6 +154,7 @@ private:
     RECT bounds_{};
     bool rescued_ = false;       // brought into view; home_ is its own place
     bool movingSelf_ = false;
+    bool tracking_ = false;      // asked to hear when the pointer leaves
     RECT home_{}, rescuedAt_{};
     int shownWaku_ = 1;
     UINT hiddenMenuId_ = 0;

@@ -13,6 +13,7 @@
 #include "base/TextLines.h"
 #include "dates/DateTime.h"
 #include "notes/RichText.h"
+#include "notes/NoteHint.h"
 #include "notes/OnScreen.h"
 #include "notes/TKELUPSHI.h"
 
@@ -310,5 +311,18 @@ void NoteStore::KeepNotesInView() {
         }
     });
 }
+
+void NoteStore::ShowHint(const std::wstring& text, POINT at) {
+    if (!hint_) hint_ = std::make_unique<NoteHint>();
+    hint_->ShowAt(text, at);
+}
+
+void NoteStore::HideHint() {
+    // Not while the start runs; the shutdown takes the hint down itself.
+    if (!hint_ || shell_.State().BusyFG == 1 || shell_.State().Closing) return;
+    hint_->Hide();
+}
+
+bool NoteStore::HintShown() const { return hint_ && hint_->Shown(); }
 
 }  // namespace kelup

@@ -23,6 +23,7 @@ namespace kelup {
 class TKELUPSHI;
 class TBMPKELUPSHI;
 class Deadlines;
+class NoteHint;
 
 // "kelup" + slot + ".kdt": the name of a text note's text file.
 std::wstring TextFileName(int slot);
@@ -104,6 +105,10 @@ public:
     void SaveNotes() override { SaveData(); }
     void RecolourTextFile(int slot, int color) override;
     void ReplaceTextFromFile(int slot, const std::wstring& path) override;
+    void ShowHint(const std::wstring& text, POINT at) override;
+    void HideHint() override;
+    bool HintShown() const override;
+    void ArrivalSeen() override { shell_.ArrivalSeen(); }
 
 private:
     HWND Owner() const { return shell_.MainHandle(); }
@@ -129,6 +134,7 @@ private:
     SlotTable<TKELUPSHI> TextNotes;
     SlotTable<TBMPKELUPSHI> ImageNotes;
     std::vector<std::unique_ptr<TKELUPSHI>> textWindows_;
+    std::unique_ptr<NoteHint> hint_;   // made when first shown
     int MaxTextNotes = 99;
     int MaxImageNotes = 20;
     bool notesLoaded_ = false;

@@ -39,6 +39,12 @@ public:
     void SaveNotes() override { ++saves; }
     void RecolourTextFile(int, int) override {}
     void ReplaceTextFromFile(int, const std::wstring&) override {}
+    void ShowHint(const std::wstring& text, POINT) override { hint = text, hintShown = true; }
+    void HideHint() override { hintShown = false; }
+    bool HintShown() const override { return hintShown; }
+    void ArrivalSeen() override {}
+    std::wstring hint;
+    bool hintShown = false;
     DefaultDesign saved;
     int saves = 0;
 };

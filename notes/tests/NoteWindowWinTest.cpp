@@ -174,5 +174,35 @@ TEST_F(NoteWindow, BroughtIntoViewKeepsItsOwnPlaceUntilMoved) {
     EXPECT_EQ(note.StoredBounds().left, 400);
 }
 
+TEST_F(NoteWindow, WholeTextHintInsideOnlyWhenAskedFor) {
+    SetText(L"一行目");
+    RichAppendLine(note.RichEdit1(), L"second line");
+    struct Case {
+        int toolTipHint, toolTipCtrl;
+        POINT at;
+        bool shown;
+    };
+    const Case cases[] = {
+        {1, 0, {100, 40}, true},
+        {0, 0, {100, 40}, false},   // hints off
+        {1, 1, {100, 40}, false},   // only with Ctrl held
+        {1, 0, {3, 40}, false},     // on the frame
+    };
+    for (const Case& c : cases) {
+        host.config.ToolTipHint = c.toolTipHint;
+        host.config.ToolTipCtrl = c.toolTipCtrl;
+        host.hint.clear();
+        host.hintShown = false;
+        HitAt(c.at.x, c.at.y);
+        EXPECT_EQ(host.hintShown, c.shown) << c.toolTipHint << c.toolTipCtrl << " at " << c.at.x;
+        if (c.shown) EXPECT_EQ(host.hint, L"一行目\rsecond line");
+    }
+    // The frame takes the hint away again, as does hiding the note.
+    host.config.ToolTipHint = 1, host.config.ToolTipCtrl = 0;
+    HitAt(100, 40);
+    HitAt(3, 40);
+    EXPECT_FALSE(host.hintShown);
+}
+
 }  // namespace
 }  // namespace kelup

@@ -6,11 +6,12 @@ own place is kept in the data file."""
 from __future__ import annotations
 
 from kelup_bench import MAIN_CLASS, KelupHost, wait_until
-from test_store import (TEXT_NOTE_CLASS, by_pos, configured, count, make_note, read_data, start_ready,  # noqa: F401
-                        stop)
+from test_store import (TEXT_NOTE_CLASS, by_pos, configured, count, make_note, read_data, seed_options,  # noqa: F401
+                        start_ready, stop)
 
 WM_DISPLAYCHANGE = 0x007E
 MENU_CLASS = "#32768"
+HINT_CLASS = "KeluponNoteHint"
 
 
 def screen_size(h: KelupHost) -> tuple[int, int]:
@@ -100,3 +101,19 @@ def test_notes_no_monitor_shows_come_into_view_and_keep_their_place(configured):
     assert in_view(far_now.hwnd)
     stop(h)
     assert {r.pos for r in read_data(h).notes.values()} == {(3000, 2000), (100, 100)}
+
+
+def test_the_whole_text_shows_as_a_hint_under_the_pointer(configured):
+    h = configured
+    seed_options(h, Option={"ToolTipHint": 1})
+    start_ready(h)
+    make_note(h, ["買い物", "milk and bread"], 400, 400)
+    note = by_pos(h)[(400, 400)]
+    h.xdo("mousemove", "--sync", note.left + note.width // 2, note.top + note.height // 2)
+    h.xdo("mousemove", "--sync", note.left + note.width // 2 + 3, note.top + note.height // 2 + 2)
+    hint = h.wait_window(cls=HINT_CLASS, visible=True, timeout=30)
+    assert hint["title"] == "買い物\r\nmilk and bread"
+    # Away from the note, the hint goes.
+    h.xdo("mousemove", "--sync", 5, 5)
+    wait_until(lambda: not h.windows(cls=HINT_CLASS, visible=True), 30, what="hint gone")
+    stop(h)
