@@ -24,17 +24,22 @@ HMENU ShowHideMenu(HMENU popup) {
 UINT NoteStore::AddHiddenEntry(bool textNote, int number, const std::wstring& caption) {
     HMENU sub = ShowHideMenu(shell_.PopupMenu1());
     if (!sub) return 0;
-    if (HiddenCount == 0) {
+    bool first = HiddenCount == 0;
+    if (first) {
         hiddenSeparatorId_ = ID_HIDDEN_FIRST + UINT(HiddenEntryCounter);
         InsertMenuW(sub, 0, MF_BYPOSITION | MF_SEPARATOR, hiddenSeparatorId_, nullptr);
         ++HiddenEntryCounter;
     }
+    ++HiddenEntryCounter;
+    UINT id = ID_HIDDEN_FIRST + UINT(HiddenEntryCounter);
+    if (!InsertMenuW(sub, 0, MF_BYPOSITION | MF_STRING, id, caption.c_str())) {
+        // Nothing half made stays behind: the counts and the menu as they were.
+        if (first) DeleteMenu(sub, hiddenSeparatorId_, MF_BYCOMMAND);
+        return 0;
+    }
     ++HiddenCount;
     if (textNote) ++HiddenTextCount;
     else ++HiddenImageCount;
-    ++HiddenEntryCounter;
-    UINT id = ID_HIDDEN_FIRST + UINT(HiddenEntryCounter);
-    if (!InsertMenuW(sub, 0, MF_BYPOSITION | MF_STRING, id, caption.c_str())) return 0;
     hiddenEntries_[id] = {textNote, number};
     return id;
 }
