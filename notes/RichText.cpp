@@ -5,6 +5,7 @@
 #include "base/Cp932.h"
 #include "base/FileOps.h"
 #include "base/TextLines.h"
+#include "notes/FontStyle.h"
 
 namespace kelup {
 
@@ -104,6 +105,22 @@ void RichSetFont(HWND re, const TextFont& font) {
     lstrcpynW(cf.szFaceName, font.name.c_str(), LF_FACESIZE);
     SendMessageW(re, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(re, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+}
+
+void RichFontSet(HWND re, int style) {
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    SendMessageW(re, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
+    FontEffects now{(cf.dwEffects & CFE_BOLD) != 0, (cf.dwEffects & CFE_ITALIC) != 0,
+                    (cf.dwEffects & CFE_UNDERLINE) != 0, (cf.dwEffects & CFE_STRIKEOUT) != 0};
+    FontEffects e = FontSet(now, style);
+    CHARFORMAT2W set{};
+    set.cbSize = sizeof(set);
+    set.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    set.dwEffects = (e.bold ? CFE_BOLD : 0) | (e.italic ? CFE_ITALIC : 0) | (e.underline ? CFE_UNDERLINE : 0) |
+                    (e.strikeOut ? CFE_STRIKEOUT : 0);
+    SendMessageW(re, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&set));
+    SendMessageW(re, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&set));
 }
 
 void RichSetLineSpace(HWND re, int lineSpace) {

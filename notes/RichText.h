@@ -36,6 +36,8 @@ void RichSetFont(HWND re, const TextFont& font);
 // Font code digits to CHARFORMAT effects, and back.
 DWORD StyleToEffects(int style);
 int EffectsToStyle(DWORD effects);
+// A style code applied to the typing font digit by digit (see FontSet).
+void RichFontSet(HWND re, int style);
 // Line spacing in twentieths of a line (20 single ... 60 triple) on all text.
 void RichSetLineSpace(HWND re, int lineSpace);
 

@@ -8,6 +8,8 @@
 #include "app/Settings.h"
 #include "notes/DoubleClick.h"
 #include "notes/HitZones.h"
+#include "notes/RtfSpacing.h"
+#include "base/FileOps.h"
 #include "notes/NoteDrop.h"
 #include "notes/NoteInfo.h"
 #include "app/ShowMsg.h"
@@ -97,7 +99,22 @@ HMENU TKELUPSHI::Menu() {
     return menu_.get();
 }
 
-int TKELUPSHI::Margin() const { return host_ ? std::max(host_->NoteConfig().SizingMargin, 0) : 8; }
+int TKELUPSHI::Margin() const { return Scale(host_ ? std::max(host_->NoteConfig().SizingMargin, 0) : 8); }
+
+int TKELUPSHI::Dpi() const {
+    UINT dpi = hwnd_ ? GetDpiForWindow(hwnd_) : 0;
+    return dpi ? int(dpi) : 96;
+}
+
+void TKELUPSHI::SetLogicalBounds(int left, int top, int width, int height) {
+    SetBounds(Scale(left), Scale(top), Scale(width), Scale(height));
+}
+
+RECT TKELUPSHI::LogicalStoredBounds() const {
+    RECT r = StoredBounds();
+    int left = Unscale(r.left), top = Unscale(r.top);
+    return RECT{left, top, left + Unscale(r.right - r.left), top + Unscale(r.bottom - r.top)};
+}
 
 void TKELUPSHI::SetColor(int color) {
     if (color == brushColor_) return;
@@ -283,7 +300,9 @@ void TKELUPSHI::ApplyAlpha() {
 
 void TKELUPSHI::ShowNote() {
     ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-    if (StOnTp != 1 && BringTopFG) {
+    if (StOnTp == 1) {
+        SetZOrder(HWND_TOPMOST, true);   // a note that stays on top is back on top
+    } else if (BringTopFG) {
         SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
         BringTopFG = false;
         SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
@@ -296,8 +315,12 @@ void TKELUPSHI::M_TomeiClick() {
 }
 
 bool TKELUPSHI::LoadText(const std::wstring& path) {
-    bool ok = RichLoadFile(richEdit_, path);
-    ApplyLineSpace();
+    std::string bytes;
+    bool ok = ReadWholeFile(path, bytes) && RichFromRtf(richEdit_, bytes);
+    // Single spacing that the text has already needs no setting: asking the
+    // control would lay the whole text out at once.
+    if (LineSpace < 20) LineSpace = 20;
+    if (!(ok && LineSpace == 20 && RtfIsSingleSpaced(bytes))) ApplyLineSpace();
     return ok;
 }
 
@@ -540,7 +563,7 @@ DefaultDesign TKELUPSHI::Design() const {
     d.FontColor = int(cf.crTextColor);
     d.FontStyle = EffectsToStyle(cf.dwEffects);
     d.Colorx64 = ORGColor;
-    RECT r = Bounds();
+    RECT r = LogicalStoredBounds();
     d.Left = r.left + 5, d.Top = r.top + 5;
     d.Width = r.right - r.left, d.Height = r.bottom - r.top;
     d.Waku = WakuNum, d.Thru = Tomei, d.Border = Border, d.AlphaValue = AlphaValue;
@@ -780,8 +803,8 @@ LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_GETMINMAXINFO: {
             auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
-            mmi->ptMinTrackSize.x = 12;
-            mmi->ptMinTrackSize.y = Margin() + 12;
+            mmi->ptMinTrackSize.x = Scale(12);
+            mmi->ptMinTrackSize.y = Margin() + Scale(12);
             return 0;
         }
         case WM_WINDOWPOSCHANGING: {
@@ -789,6 +812,13 @@ LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             auto* wpos = reinterpret_cast<WINDOWPOS*>(lp);
             wpos->flags |= ZOrderFG ? SWP_NOZORDER : SWP_NOACTIVATE;
             return r;
+        }
+        case WM_DPICHANGED: {
+            // Onto a monitor of another scale: the same size to the eye.
+            const RECT* r = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
         }
         case WM_WINDOWPOSCHANGED:
             GetWindowRect(hwnd_, &bounds_);

@@ -70,6 +70,13 @@ public:
     void SetBounds(int left, int top, int width, int height);
     // The window's rectangle on the screen, kept as the window moves.
     RECT Bounds() const { return bounds_; }
+    // Sizes and places as stored: in pixels at 96 DPI, whatever the scale of
+    // the monitor the note is on, as the data file has always held them.
+    int Dpi() const;
+    int Scale(int v) const { return MulDiv(v, Dpi(), 96); }
+    int Unscale(int v) const { return MulDiv(v, 96, Dpi()); }
+    void SetLogicalBounds(int left, int top, int width, int height);
+    RECT LogicalStoredBounds() const;
     // Where the note is kept in the data file: its own place while it has
     // been brought into view from a monitor that is gone and not moved since.
     RECT StoredBounds() const;

@@ -21,6 +21,14 @@ namespace kelup {
 
 std::wstring TextFileName(int slot) { return L"kelup" + std::to_wstring(slot) + L".kdt"; }
 
+RECT ScaledPlace(int left, int top, int width, int height) {
+    // Before the window exists its monitor is not known: the system's scale.
+    int dpi = int(GetDpiForSystem());
+    if (dpi <= 0) dpi = 96;
+    auto s = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    return RECT{s(left), s(top), s(left) + s(width), s(top) + s(height)};
+}
+
 NoteStore::NoteStore(Shell& shell) : shell_(shell), Config(shell.Config()), Path(shell.Path()) {}
 
 NoteStore::~NoteStore() = default;
@@ -56,9 +64,10 @@ void NoteStore::ApplyNewNoteDefaults(TKELUPSHI* note) {
     note->WakuSet(s.Waku);
     note->Tomei = s.Thru;
     note->AlphaValue = s.AlphaValue;
-    int w = s.Width, h = s.Height;
+    int w = note->Scale(s.Width), h = note->Scale(s.Height);
     note->SetBounds(GetSystemMetrics(SM_CXSCREEN) / 2 - w / 2, GetSystemMetrics(SM_CYSCREEN) / 2 - h / 2, w, h);
-    RichSetFont(note->RichEdit1(), TextFont{s.FontName, s.FontSize, COLORREF(s.FontColor), s.FontStyle});
+    RichSetFont(note->RichEdit1(), TextFont{s.FontName, s.FontSize, COLORREF(s.FontColor), 0});
+    RichFontSet(note->RichEdit1(), s.FontStyle);
     note->MakeDT = NowAsDateTime();
     note->KeyOpen = note->EveryDay = note->LockMode = 0;
     note->K_Date = note->SendDate = note->SendTime = 0;
@@ -141,7 +150,7 @@ int NoteStore::MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde) {
             SendMessageW(re, EM_SETREADONLY, TRUE, 0);
         } else if (FName == L"|||") {
             RECT r = note->Bounds();
-            note->SetBounds(dde.left, dde.top, r.right - r.left, r.bottom - r.top);
+            note->SetBounds(note->Scale(dde.left), note->Scale(dde.top), r.right - r.left, r.bottom - r.top);
             for (const auto& line : dde.lines) RichAppendLine(re, line);
             CompDate(slot);
         } else if (FName != L"@@@") {
@@ -206,7 +215,8 @@ void NoteStore::RepKelup(int A, int B) {
     // The duplicate goes below the original, or above it near the screen's foot.
     RECT r = a->Bounds();
     int w = r.right - r.left, h = r.bottom - r.top;
-    int top = (r.top + h < GetSystemMetrics(SM_CYSCREEN) - h) ? r.top + h + Config.H_B : r.top - h - Config.H_B;
+    int gap = a->Scale(Config.H_B);
+    int top = (r.top + h < GetSystemMetrics(SM_CYSCREEN) - h) ? r.top + h + gap : r.top - h - gap;
     n->SetBounds(r.left, top, w, h);
 
     // The typing font of the original.
@@ -239,6 +249,12 @@ void NoteStore::NewBMPClick() {}
 void NoteStore::BottomAll() {
     TextNotes.ForEach([&](int slot, TKELUPSHI* n) {
         if (n->StOnTp != 1 && slot != BottomAllExcept) n->SetZOrder(HWND_BOTTOM, true);
+    });
+}
+
+void NoteStore::BottomAllCancel() {
+    TextNotes.ForEach([](int, TKELUPSHI* n) {
+        if (n->StOnTp == 0) n->ZOrderFG = FALSE;
     });
 }
 

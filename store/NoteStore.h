@@ -27,6 +27,8 @@ class NoteHint;
 
 // "kelup" + slot + ".kdt": the name of a text note's text file.
 std::wstring TextFileName(int slot);
+// A stored place and size (pixels at 96 DPI) on the screen as it is scaled now.
+RECT ScaledPlace(int left, int top, int width, int height);
 
 class NoteStore final : public NoteHost {
 public:
@@ -71,6 +73,8 @@ public:
     void NewNormalClick();
     void NewBMPClick();
     void BottomAll();
+    // Notes of the normal stacking take their place in the z-order freely again.
+    void BottomAllCancel();
     // Notes no monitor shows come into view; notes brought in earlier go
     // back to their own place once it shows again. At start and whenever
     // the displays change.

@@ -42,7 +42,7 @@ void NoteStore::ReleaseNotes() {
 TextNoteRecord NoteStore::RecordOf(TKELUPSHI* n) const {
     TextNoteRecord r;
     r.slot = n->MyNumber;
-    RECT b = n->StoredBounds();
+    RECT b = n->LogicalStoredBounds();
     r.Left = b.left, r.Top = b.top, r.Width = b.right - b.left, r.Height = b.bottom - b.top;
     r.ORGColor = n->ORGColor;
     r.StOnTp = n->StOnTp;
@@ -71,7 +71,7 @@ TextNoteRecord NoteStore::RecordOf(TKELUPSHI* n) const {
 }
 
 void NoteStore::ApplyRecord(TKELUPSHI* n, const TextNoteRecord& r, bool undoRecord) {
-    n->SetBounds(r.Left, r.Top, r.Width, r.Height);
+    n->SetLogicalBounds(r.Left, r.Top, r.Width, r.Height);
     n->ORGColor = r.ORGColor;
     n->SetColor(r.ORGColor);
     n->StOnTp = r.StOnTp;
@@ -212,7 +212,7 @@ void NoteStore::LoadDataMain(const std::wstring& FileName) {
         int slot = slots[i];
         if (slot == kNoSlot) break;
         PendingBorder = r.Border != 0 ? -1 : 0;
-        RECT place{r.Left, r.Top, r.Left + r.Width, r.Top + r.Height};
+        RECT place = ScaledPlace(r.Left, r.Top, r.Width, r.Height);
         TKELUPSHI* n = NewTextNoteWindow(slot, PendingBorder != 0, &place);
         if (!n) continue;
         ApplyRecord(n, r, false);

@@ -117,3 +117,32 @@ def test_the_whole_text_shows_as_a_hint_under_the_pointer(configured):
     h.xdo("mousemove", "--sync", 5, 5)
     wait_until(lambda: not h.windows(cls=HINT_CLASS, visible=True), 30, what="hint gone")
     stop(h)
+
+
+def set_dpi(h: KelupHost, dpi: int) -> None:
+    """The screen scale of the prefix, as its display settings would set it."""
+    for key in (r"HKCU\Control Panel\Desktop", r"HKCC\Software\Fonts"):
+        p = h.spawn("add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f", exe="reg")
+        assert p.wait(120) == 0, f"reg add {key}"
+
+
+def test_notes_keep_their_size_to_the_eye_at_150_percent(configured):
+    h = configured
+    set_dpi(h, 144)
+    start_ready(h)
+    make_note(h, ["拡大", "150%"], 100, 100)
+    [note] = by_pos(h).values()
+    # Placed and sized in the units the data file holds, shown half as large again.
+    assert (note.left, note.top, note.width, note.height) == (150, 150, 408, 90)
+    h.screenshot(h.logs / "note-150.png")
+    stop(h)
+    [rec] = read_data(h).notes.values()
+    assert rec.pos == (100, 100) and rec.fields[2:4] == (272, 60)
+
+    # The same data at 100 %: the same place and size in stored units.
+    set_dpi(h, 96)
+    start_ready(h)
+    [note] = by_pos(h).values()
+    assert (note.left, note.top, note.width, note.height) == (100, 100, 272, 60)
+    h.screenshot(h.logs / "note-100.png")
+    stop(h)
