@@ -15,6 +15,8 @@
 namespace kelup {
 
 inline constexpr wchar_t kTextNoteClass[] = L"TKELUPSHI";
+// The text area sits this many pixels inside a frame.
+inline constexpr int kTextInset = 2;
 
 class TKELUPSHI : public BaseWindow<TKELUPSHI> {
 public:
