@@ -40,7 +40,7 @@ public:
     virtual const Paths& Path() const = 0;
     virtual const ProgramState& State() const = 0;
 
-    // The invisible main window: owner of messages boxes and socket notices.
+    // The invisible main window: owner of message boxes and socket notices.
     virtual HWND MainHandle() const = 0;
     // The application window: owner of the notes and of the task-bar button.
     virtual AppWindow& App() = 0;
