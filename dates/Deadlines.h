@@ -2,6 +2,8 @@
 // Deadlines and date placeholders of the notes: the date update that the
 // timer, the main menu and DDE run, and the computing of one note's dates.
 
+#include <windows.h>
+
 namespace kelup {
 
 class NoteStore;
@@ -9,10 +11,14 @@ class NoteStore;
 class Deadlines {
 public:
     explicit Deadlines(NoteStore& store) : store_(store) {}
+    ~Deadlines();
+    Deadlines(const Deadlines&) = delete;
+    Deadlines& operator=(const Deadlines&) = delete;
 
     // The date update over every note.
     void M_DateUp1Click();
-    // Computes the date placeholders of the note in `slot`.
+    // Rebuilds the shown text of the note in `slot` from its text file with
+    // its date placeholders worked out for today; the file keeps them as typed.
     void CompDate(int slot);
     // A deadline action (sound, blinking) runs: notes take no mouse meanwhile.
     bool LimitBusy() const { return LimitBusy_; }
@@ -20,7 +26,11 @@ public:
     int DateUpdates() const { return DateUpdates_; }
 
 private:
+    // The scratch rich edit in which a note's text is worked out ("RichEditX").
+    HWND Scratch();
+
     NoteStore& store_;
+    HWND scratch_ = nullptr;
     bool LimitBusy_ = false;
     int DateUpdates_ = 0;
 };

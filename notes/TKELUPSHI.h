@@ -60,6 +60,8 @@ public:
     int ORGWidth = 0, ORGHeight = 0;
     WORD DownKey = 0;
     int LineSpace = 20;
+    // The stored text holds date placeholders: the shown text is worked out.
+    bool HasPlaceholders = false;
     int AlphaValue = 255;
 
     HWND RichEdit1() const { return richEdit_; }

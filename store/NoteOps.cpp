@@ -341,4 +341,9 @@ void NoteStore::HideHint() {
 
 bool NoteStore::HintShown() const { return hint_ && hint_->Shown(); }
 
+std::wstring NoteStore::TextFilePath(int slot) const {
+    TKELUPSHI* n = TextNotes.At(slot);
+    return n ? Path.DataDir + n->DataName : std::wstring();
+}
+
 }  // namespace kelup

@@ -51,6 +51,8 @@ public:
     TKELUPSHI* TextNote(int slot) const { return TextNotes.At(slot); }
     template <typename F>
     void ForEachTextNote(F&& f) const { TextNotes.ForEach(std::forward<F>(f)); }
+    // The note's text file: the data folder and its DataName.
+    std::wstring TextFilePath(int slot) const;
     // A note being edited in place, or kNoSlot.
     int DirectEditSlot() const { return DirectEditNo; }
     // The notes were read: saving them is safe.
