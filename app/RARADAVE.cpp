@@ -18,7 +18,7 @@ namespace kelup {
 
 RARADAVE::RARADAVE()
     : store_(std::make_unique<NoteStore>(*this)),
-      dates_(std::make_unique<Deadlines>(*store_)),
+      dates_(std::make_unique<Deadlines>(*this, *store_)),
       lan_(std::make_unique<Lan>(*this)),
       dde_(std::make_unique<DdeServer>(*this, *store_, *dates_)),
       compose_(std::make_unique<Compose>(*this)),
@@ -343,6 +343,9 @@ LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return OnQuery(int(wp));
         case KM_DUMPLISTS:
             return lan_->DumpLists();
+        case KM_SETTODAY:
+            dates_->SetToday(long(wp));
+            return 1;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

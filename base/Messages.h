@@ -18,6 +18,9 @@ enum Message : unsigned {
     // Writes the send lists to DataDir\lists.dump (UTF-8; list index, TAB,
     // caption, TAB, entry per line) and returns the number of lines.
     KM_DUMPLISTS     = 0x8000 + 0x101,
+    // Tests: the day the date update and the placeholders take for today,
+    // wParam a serial day number (1899-12-30 = 0); 0 gives the clock back.
+    KM_SETTODAY      = 0x8000 + 0x102,
 };
 
 // Values readable through KM_QUERY on the main window.

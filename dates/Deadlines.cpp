@@ -4,6 +4,7 @@
 
 #include <richedit.h>
 
+#include "app/Shell.h"
 #include "base/FileOps.h"
 #include "dates/DateTime.h"
 #include "dates/Placeholders.h"
@@ -14,11 +15,27 @@
 
 namespace kelup {
 
+Deadlines::Deadlines(Shell& shell, NoteStore& store) : shell_(shell), store_(store), LastDateUp(Today()) {}
+
 Deadlines::~Deadlines() {
     if (scratch_) DestroyWindow(scratch_);
 }
 
-void Deadlines::M_DateUp1Click() { ++DateUpdates_; }
+long Deadlines::Today() const { return todayFixed_ ? todayFixed_ : long(TodayAsDate()); }
+
+void Deadlines::M_DateUp1Click() {
+    ++DateUpdates_;
+    long today = Today();
+    // A day that differs from the last update's either way: after a night
+    // asleep, or a clock set back by the user.
+    if (shell_.Config().UseTimer == 0 || DateUpForceFG != 0 || today != LastDateUp) {
+        store_.ForEachTextNote([&](int slot, TKELUPSHI* n) {
+            if (n->HasPlaceholders) CompDate(slot);
+        });
+    }
+    DateUpForceFG = 0;
+    LastDateUp = today;
+}
 
 HWND Deadlines::Scratch() {
     if (!scratch_)
@@ -39,7 +56,7 @@ void Deadlines::CompDate(int slot) {
     if (!x || !RichFromRtf(x, bytes)) return;
     std::wstring text = RichPlainText(x);
     n->HasPlaceholders = HasPlaceholderMarker(text);
-    long today = long(TodayAsDate());
+    long today = Today();
     // Paragraph by paragraph; each replacement takes the format of the
     // placeholder's first character.
     size_t start = 0;   // of the paragraph in `text`

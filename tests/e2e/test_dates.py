@@ -5,7 +5,7 @@ from __future__ import annotations
 
 from datetime import date, timedelta
 
-from test_store import by_pos, configured, data_path, make_note, start_ready, stop, text_file  # noqa: F401
+from test_store import by_pos, configured, dde, make_note, start_ready, stop, text_file  # noqa: F401
 
 ZEN = str.maketrans("0123456789-/", "０１２３４５６７８９－／")
 
@@ -29,3 +29,23 @@ def test_placeholders_show_the_days_left_and_the_file_keeps_them(configured):
     assert by_pos(h)[(200, 200)].text == want
     stop(h)
     assert text_file(h, 0) == before
+
+
+KM_SETTODAY = 0x8102
+
+
+def serial(d: date) -> int:
+    return (d - date(1899, 12, 30)).days
+
+
+def test_the_count_follows_the_day_at_each_date_update(configured):
+    h = start_ready(configured)
+    today = date.today()
+    make_note(h, [f"あと%%{today + timedelta(days=10):%Y/%m/%d}%%日"], 200, 200)
+    assert by_pos(h)[(200, 200)].text == "あと10日"
+    # The next day, as after a night asleep; then the clock set back a day.
+    for day, shown in ((today + timedelta(days=1), "あと9日"), (today - timedelta(days=1), "あと11日")):
+        h.send(KM_SETTODAY, serial(day))
+        dde(h, "DateUp")
+        assert by_pos(h)[(200, 200)].text == shown, day
+    stop(h)
