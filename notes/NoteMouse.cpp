@@ -65,7 +65,14 @@ void TKELUPSHI::OnNcDoubleClick() {
     HideTextHint();
     const Settings& s = host_->NoteConfig();
     DblClickState st;
-    st.alt = AltKeyDown, st.shift = ShftKeyDown, st.ctrl = CtrlKeyDown, st.downKey = DownKey;
+    // The modifiers as remembered from the note's own key presses, or as
+    // held now: a key pressed while another window had the keyboard counts.
+    bool alt = GetAsyncKeyState(VK_MENU) < 0, ctrl = GetAsyncKeyState(VK_CONTROL) < 0,
+         shift = GetAsyncKeyState(VK_SHIFT) < 0;
+    st.alt = AltKeyDown || (alt && !ctrl && !shift);
+    st.shift = ShftKeyDown || (shift && !alt && !ctrl);
+    st.ctrl = CtrlKeyDown || (ctrl && !alt && !shift);
+    st.downKey = DownKey;
     st.dblClickMode = s.DblClickMode, st.hasOpenFile = !OpenFName.empty(), st.keyOpen = KeyOpen;
     st.edgeHit = EdgeHit, st.edgeDblClick = s.EdgeDblClick, st.lockMode = LockMode, st.autoSizeSelect = s.AutoSizeSelect;
     DblClickChoice c = ChooseDoubleClick(st);

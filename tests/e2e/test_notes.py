@@ -65,6 +65,7 @@ def test_right_click_opens_the_menu_and_alt_double_click_hides(configured):
     h.key("Escape")
     wait_until(lambda: not h.windows(cls=MENU_CLASS, visible=True), 30, what="menu closed")
 
+    h.focus(note.hwnd)
     h.xdo("mousemove", "--sync", cx, cy)
     h.xdo("keydown", "alt")
     try:
