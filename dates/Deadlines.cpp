@@ -9,7 +9,6 @@
 #include "dates/DateTime.h"
 #include "dates/Placeholders.h"
 #include "notes/RichText.h"
-#include "notes/RtfSpacing.h"
 #include "notes/TKELUPSHI.h"
 #include "store/NoteStore.h"
 
@@ -73,9 +72,7 @@ void Deadlines::CompDate(int slot) {
         }
         start = end + 1;
     }
-    std::string shown = RichToRtf(x);
-    RichFromRtf(n->RichEdit1(), shown);
-    if (!(n->LineSpace == 20 && RtfIsSingleSpaced(shown))) n->ApplyLineSpace();
+    n->ShowRtf(RichToRtf(x));
     n->LineCnt = int(RichLines(n->RichEdit1()).size());
     InvalidateRect(n->RichEdit1(), nullptr, TRUE);
 }

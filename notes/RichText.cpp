@@ -3,7 +3,6 @@
 #include <richedit.h>
 
 #include "base/Cp932.h"
-#include "base/FileOps.h"
 #include "base/TextLines.h"
 #include "notes/FontStyle.h"
 
@@ -50,12 +49,6 @@ bool RichFromRtf(HWND re, const std::string& bytes) {
     bool rtf = bytes.rfind("{\\rtf", 0) == 0;
     SendMessageW(re, EM_STREAMIN, rtf ? SF_RTF : SF_TEXT, reinterpret_cast<LPARAM>(&es));
     return es.dwError == 0;
-}
-
-bool RichLoadFile(HWND re, const std::wstring& path) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return false;
-    return RichFromRtf(re, bytes);
 }
 
 std::wstring RichPlainText(HWND re) {

@@ -17,7 +17,6 @@ std::string RichToRtf(HWND re);
 // Replaces the content with RTF (or plain text in the ANSI code page when the
 // bytes are not RTF). False when nothing could be read.
 bool RichFromRtf(HWND re, const std::string& bytes);
-bool RichLoadFile(HWND re, const std::wstring& path);
 
 // The text as plain lines, one per paragraph.
 std::vector<std::wstring> RichLines(HWND re);

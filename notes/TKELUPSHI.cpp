@@ -281,7 +281,15 @@ void TKELUPSHI::M_TomeiClick() {
 
 bool TKELUPSHI::LoadText(const std::wstring& path) {
     std::string bytes;
-    bool ok = ReadWholeFile(path, bytes) && RichFromRtf(richEdit_, bytes);
+    if (!ReadWholeFile(path, bytes)) {
+        ApplyLineSpace();
+        return false;
+    }
+    return ShowRtf(bytes);
+}
+
+bool TKELUPSHI::ShowRtf(const std::string& bytes) {
+    bool ok = RichFromRtf(richEdit_, bytes);
     // Single spacing that the text has already needs no setting: asking the
     // control would lay the whole text out at once.
     if (LineSpace < 20) LineSpace = 20;

@@ -118,6 +118,8 @@ public:
     // Transparency on and off; the look comes with transparent notes.
     void M_TomeiClick();
     bool LoadText(const std::wstring& path);
+    // Shows RTF text with the note's line spacing.
+    bool ShowRtf(const std::string& bytes);
     // Opens the associated file, program or address.
     void M_ExecuteClick();
     // Copies line n (1..9) of the text to the clipboard; false when there is none.
