@@ -21,6 +21,8 @@ enum Message : unsigned {
     // Tests: the day the date update and the placeholders take for today,
     // wParam a serial day number (1899-12-30 = 0); 0 gives the clock back.
     KM_SETTODAY      = 0x8000 + 0x102,
+    // A sound asked for with a notice has ended (SoundPlayer).
+    KM_SOUNDDONE     = 0x8000 + 0x103,
 };
 
 // Values readable through KM_QUERY on the main window.
