@@ -131,3 +131,16 @@
 #define IDC_BrowseRef         322
 #define IDC_BrowseMailto      323
 #define IDC_BrowseClear       324
+
+// The deadline dialog "期日の設定".
+#define IDD_SUBDATE           340
+#define IDC_SubDatePicker1    341
+#define IDC_SubDatePicker2    342
+#define IDC_SubDateJust       343
+#define IDC_SubDateCheck1     344
+#define IDC_SubDateCheck2     345
+#define IDC_SubDateEdit1      346
+#define IDC_SubDateSansho     347
+#define IDC_SubDateTest       348
+#define IDC_SubDateOKHide     349
+#define IDC_SubDateDefault    350
