@@ -52,10 +52,13 @@ public:
         size_t i = 0;
         while (i < s_.size()) {
             char c = s_[i];
+            const bool opened = justOpened;   // the token before this one opened a group
+            justOpened = false;
             if (c == '{') {
                 ++depth;
                 ucStack.push_back(ucStack.back());
                 ++i;
+                justOpened = true;
                 if (skipDepth == 0 && i + 1 < s_.size() && s_[i] == '\\' && s_[i + 1] == '*') skipDepth = depth;
                 continue;
             }
@@ -132,7 +135,7 @@ public:
             if (word == "ansicpg" && param != 932) codePageOther_ = true;
             if (skipDepth) continue;
             // A group that begins with a destination of no shown text.
-            if (SkippedDestination(word) && start > 0 && s_[start - 1] == '{') {
+            if (SkippedDestination(word) && opened) {
                 skipDepth = depth;
                 continue;
             }
@@ -181,6 +184,7 @@ private:
 
     std::string_view s_;
     bool codePageOther_ = false;
+    bool justOpened = false;
 };
 
 bool ReadChars(std::string_view rtf, std::vector<Char>& chars) {
@@ -190,6 +194,21 @@ bool ReadChars(std::string_view rtf, std::vector<Char>& chars) {
         for (const Char& c : chars)
             if (c.to - c.from >= 4 && rtf[c.from + 1] == '\'') return false;
     return true;
+}
+
+// `out` ends in a control word (with its number): what follows must not
+// make it longer.
+bool EndsInControlWord(const std::string& out) {
+    size_t i = out.size();
+    while (i > 0 && std::isdigit(static_cast<unsigned char>(out[i - 1]))) --i;
+    if (i > 0 && out[i - 1] == '-') --i;
+    size_t j = i;
+    while (j > 0 && std::isalpha(static_cast<unsigned char>(out[j - 1]))) --j;
+    if (j == i || j == 0 || out[j - 1] != '\\') return false;
+    // "\\" is an escaped backslash: the letters are then text.
+    size_t slashes = 0;
+    while (j > slashes && out[j - 1 - slashes] == '\\') ++slashes;
+    return slashes % 2 == 1;
 }
 
 // A character as RTF text.
@@ -220,10 +239,14 @@ std::optional<std::string> RtfInColour(std::string_view rtf, int colour) {
     std::vector<Word> words;
     size_t tableFrom = 0, tableEnd = 0;   // the colour table's group; its closing brace
     int depth = 0, tableDepth = 0, entries = 0;
+    bool justOpened = false;
     for (size_t i = 0; i < rtf.size();) {
         char c = rtf[i];
+        const bool opened = justOpened;
+        justOpened = false;
         if (c == '{') {
             ++depth, ++i;
+            justOpened = true;
             continue;
         }
         if (c == '}') {
@@ -248,7 +271,7 @@ std::optional<std::string> RtfInColour(std::string_view rtf, int colour) {
         std::string_view name = rtf.substr(w0, i - w0);
         if (i < rtf.size() && rtf[i] == '-') ++i;
         while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
-        if (name == "colortbl" && tableFrom == 0 && rtf[from - 1] == '{') tableFrom = from, tableDepth = depth;
+        if (name == "colortbl" && tableFrom == 0 && opened) tableFrom = from, tableDepth = depth;
         else if (name == "cf" || name == "plain") words.push_back({from, i, name});
         if (name == "bin") return std::nullopt;
     }
@@ -266,7 +289,7 @@ std::optional<std::string> RtfInColour(std::string_view rtf, int colour) {
     copyTo(tableEnd);
     out += entry;
     copyTo(tableEnd + 1);
-    out += cf;   // the text from the start
+    out += cf + " ";   // the text from the start (the space ends the word)
     for (const Word& w : words) {
         if (w.from < tableEnd) continue;
         if (w.name == "cf") {
@@ -324,14 +347,27 @@ std::optional<std::string> RtfWithDates(std::string_view rtf, long today) {
     std::string out;
     out.reserve(rtf.size() + 16);
     size_t at = 0;
+    bool cut = false;   // text was taken out just before `at`
+    // Kept bytes; text that came to follow a control word must not run into it.
+    auto keep = [&](size_t to) {
+        std::string_view part = rtf.substr(at, to - at);
+        if (cut && !part.empty() && (std::isalnum(static_cast<unsigned char>(part[0])) || part[0] == '-' ||
+                                     part[0] == ' ') && EndsInControlWord(out))
+            out += ' ';
+        out.append(part);
+        cut = false;
+    };
     for (size_t k = 0; k < chars.size(); ++k) {
         if (fate[k] == -1) continue;
-        out.append(rtf.substr(at, chars[k].from - at));
-        if (fate[k] >= 0)
+        keep(chars[k].from);
+        if (fate[k] >= 0) {
+            if (EndsInControlWord(out)) out += ' ';
             for (wchar_t ch : numbers[size_t(fate[k])]) AppendRtfChar(out, ch);
+        }
         at = chars[k].to;
+        cut = true;
     }
-    out.append(rtf.substr(at));
+    keep(rtf.size());
     return out;
 }
 
