@@ -68,6 +68,17 @@ void RARADAVE::ArrivalSeen() {
     TaskBarShow();
 }
 
+void RARADAVE::EnableTimer1(bool on) {
+    if (on) RestartTimer1();
+    else KillTimer(hwnd_, kTimer1);
+}
+
+void RARADAVE::RememberUseTime(int useTime) {
+    if (Config_.UseTime == useTime) return;
+    Config_.UseTime = useTime;
+    Ini.WriteInt(L"SPDATE", L"UseTime", useTime);
+}
+
 void RARADAVE::SaveDefaultDesign(const DefaultDesign& d) {
     Settings& c = Config_;
     c.FontColor = d.FontColor, c.FontSize = d.FontSize, c.FontStyle = d.FontStyle, c.FontName = d.FontName;
@@ -115,7 +126,8 @@ void RARADAVE::RestartTimer1() {
 void RARADAVE::Timer1Timer() {
     TimerDue due = clock_.Advance(GetTickCount64(), Config_.TimerInterval, Config_.TaskBarButton);
     if (due.dateUpdate) {
-        // The deadline sound may play again in the new period (dates).
+        // The deadline sound may play again in the new period.
+        dates_->NewTimerPeriod();
         if (State_.BusyFG == 0 && Config_.UseTimer == 1) dates_->M_DateUp1Click();
     }
     if (due.titleCheck && ArrivalTitleFG && app_->Title() == L"付箋紙が貼られました") {
@@ -198,6 +210,10 @@ LRESULT RARADAVE::OnQuery(int id) {
         case QueryId::OsLevel: return State_.OsLevel;
         case QueryId::TimerIntervalMs: return timerPeriod_;
         case QueryId::DateUpdates: return dates_->DateUpdates();
+        case QueryId::SoundsPlayed: return dates_->SoundsPlayed();
+        case QueryId::Blinks: return dates_->Blinks();
+        case QueryId::DateUpBench: return store_->NotesLoaded() ? LRESULT(dates_->BenchUpdate()) : -1;
+        case QueryId::DateUpBenchWall: return LRESULT(dates_->BenchWall());
         case QueryId::CtrlHeld: return CtrlHeld;
         case QueryId::ShowTaskBar: return Config_.ShowTaskBar;
         case QueryId::NativeReceived: return LRESULT(lan_->NativeReceived());
@@ -344,7 +360,9 @@ LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case KM_DUMPLISTS:
             return lan_->DumpLists();
         case KM_SETTODAY:
-            dates_->SetToday(long(wp));
+            // lParam: the minute of that day.
+            dates_->SetNow(wp ? double(wp) + double(lp) / 1440.0 : 0.0);
+            dates_->NewTimerPeriod();
             return 1;
         case WM_DESTROY:
             PostQuitMessage(0);

@@ -65,6 +65,9 @@ public:
     bool ChooseAssociation(HWND owner, std::wstring& text) override;
     void SaveDefaultDesign(const DefaultDesign& d) override;
     void ArrivalSeen() override;
+    void EnableTimer1(bool on) override;
+    void SetBusy(bool on) override { State_.BusyFG = on ? 1 : 0; }
+    void RememberUseTime(int useTime) override;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 

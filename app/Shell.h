@@ -60,6 +60,12 @@ public:
     virtual void SaveDefaultDesign(const DefaultDesign& d) = 0;
     // The pointer reached a note: a title telling of a note's arrival goes.
     virtual void ArrivalSeen() = 0;
+    // The main timer stops while a dialog that sets what it acts on is open.
+    virtual void EnableTimer1(bool on) = 0;
+    // A long operation runs (BusyFG): the timer starts no date update meanwhile.
+    virtual void SetBusy(bool on) = 0;
+    // The deadline dialog's use of a time of day, remembered for its next use.
+    virtual void RememberUseTime(int useTime) = 0;
 
 protected:
     ~Shell() = default;

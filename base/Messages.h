@@ -18,8 +18,9 @@ enum Message : unsigned {
     // Writes the send lists to DataDir\lists.dump (UTF-8; list index, TAB,
     // caption, TAB, entry per line) and returns the number of lines.
     KM_DUMPLISTS     = 0x8000 + 0x101,
-    // Tests: the day the date update and the placeholders take for today,
-    // wParam a serial day number (1899-12-30 = 0); 0 gives the clock back.
+    // Tests: the moment the deadlines and the placeholders take for now,
+    // wParam a serial day number (1899-12-30 = 0), lParam the minute of that
+    // day; wParam 0 gives the clock back. A new timer period begins with it.
     KM_SETTODAY      = 0x8000 + 0x102,
     // A sound asked for with a notice has ended (SoundPlayer).
     KM_SOUNDDONE     = 0x8000 + 0x103,
@@ -48,6 +49,13 @@ enum class QueryId : int {
     // Benchmarks: saves the notes kSaveBenchRounds times over; the result is
     // the wall time of those saves in microseconds (-1 before the notes are read).
     SaveBench = 18,
+    SoundsPlayed = 19,      // deadline and test sounds asked for
+    Blinks = 20,            // blinks of arrived deadlines done
+    // Benchmarks: one date update a day after the last (now stays fixed
+    // there), so every placeholder's number changes; the result is its CPU
+    // time in microseconds, and the next query gives its wall time.
+    DateUpBench = 21,
+    DateUpBenchWall = 22,
 };
 
 inline constexpr int kSaveBenchRounds = 20;

@@ -269,6 +269,11 @@ bool TKELUPSHI::M_CopyLineClick(int n) {
     return ok;
 }
 
+void TKELUPSHI::M_LimitClick() {
+    TopRelease();
+    if (host_) host_->M_LimitClick(MyNumber);
+}
+
 void TKELUPSHI::OnCommand(int id) {
     NoteHost* main = host_;
     if (!main) return;
@@ -297,6 +302,7 @@ void TKELUPSHI::OnCommand(int id) {
         case ID_M_Info: M_InfoClick(); return;
         case ID_M_Kanren: M_KanrenClick(); return;
         case ID_M_Execute: M_ExecuteClick(); return;
+        case ID_M_Limit: M_LimitClick(); return;
         default:
             if (id >= ID_Waku0 && id <= ID_Waku6) {
                 WakuNum = WakuNumBk = id - ID_Waku0;

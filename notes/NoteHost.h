@@ -49,6 +49,8 @@ public:
     virtual void ShowHint(const std::wstring& text, POINT at) = 0;
     virtual void HideHint() = 0;
     virtual bool HintShown() const = 0;
+    // The deadline dialog for the note in `slot`, its result applied.
+    virtual void M_LimitClick(int slot) = 0;
     // The pointer reached a note.
     virtual void ArrivalSeen() = 0;
 

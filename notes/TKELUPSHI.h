@@ -44,6 +44,8 @@ public:
     int LineCnt = 0;
     int LockMode = 0;
     int LimitFG = 0, LimitActFG = 0;
+    // The deadline rule (1..3) whose colours the note shows; 0: its own.
+    int DateLook = 0;
     int HideFG = 0;
     int Tomei = 0;
     std::wstring SndName;
@@ -132,6 +134,8 @@ public:
     void M_InfoClick();
     std::wstring InfoText() const;
     void M_KanrenClick();
+    // The deadline dialog ("期日の設定").
+    void M_LimitClick();
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 

@@ -61,6 +61,11 @@ void NoteStore::MenuItemClick(UINT id) {
     if (HiddenCount == 0 && sub && GetMenuItemCount(sub) > 2) DeleteMenu(sub, 0, MF_BYPOSITION);
 }
 
+void NoteStore::ShowFromHiddenList(bool textNote, int number) {
+    for (auto& [id, entry] : hiddenEntries_)
+        if (entry == std::pair<bool, int>{textNote, number}) return MenuItemClick(id);
+}
+
 void NoteStore::M_AllHideClick() {
     TextNotes.ForEach([](int, TKELUPSHI* n) {
         if (n->HideFG == 0) {

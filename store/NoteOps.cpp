@@ -38,7 +38,15 @@ bool NoteStore::LimitBusy() const { return dates_ && dates_->LimitBusy(); }
 void NoteStore::BringAppToFront() { shell_.App().BringToFront(); }
 
 void NoteStore::CompDate(int slot) {
-    if (dates_) dates_->CompDate(slot);
+    if (!dates_) return;
+    dates_->CompDate(slot);
+    // A note made, loaded, replaced or restored with a deadline shows how
+    // near it is at once.
+    if (TKELUPSHI* n = TextNotes.At(slot); n && n->K_Date != 0) dates_->ColorByDate(slot);
+}
+
+void NoteStore::M_LimitClick(int slot) {
+    if (dates_) dates_->M_LimitClick(slot);
 }
 
 TKELUPSHI* NoteStore::NewTextNoteWindow(int slot, bool border, const RECT* place) {

@@ -93,6 +93,8 @@ public:
     void MenuItemClick(UINT id);
     void M_ReShowClick();
     void M_AllHideClick();
+    // The note leaves the hidden notes' list and shows, as when chosen there.
+    void ShowFromHiddenList(bool textNote, int number);
 
     // --- what the note windows ask ---------------------------------------------
     const Settings& NoteConfig() const override { return Config; }
@@ -115,6 +117,7 @@ public:
     void HideHint() override;
     bool HintShown() const override;
     void ArrivalSeen() override { shell_.ArrivalSeen(); }
+    void M_LimitClick(int slot) override;
 
 private:
     HWND Owner() const { return shell_.MainHandle(); }

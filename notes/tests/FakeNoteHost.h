@@ -43,6 +43,7 @@ public:
     void HideHint() override { hintShown = false; }
     bool HintShown() const override { return hintShown; }
     void ArrivalSeen() override {}
+    void M_LimitClick(int) override {}
     std::wstring hint;
     bool hintShown = false;
     DefaultDesign saved;

@@ -34,6 +34,9 @@ public:
     bool ChooseAssociation(HWND, std::wstring&) override { return false; }
     void SaveDefaultDesign(const DefaultDesign&) override {}
     void ArrivalSeen() override {}
+    void EnableTimer1(bool) override {}
+    void SetBusy(bool) override {}
+    void RememberUseTime(int) override {}
 
 private:
     Settings config_;

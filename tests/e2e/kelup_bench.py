@@ -73,6 +73,10 @@ class Q(enum.IntEnum):
     NativeReceived = 16
     IpmReceived = 17
     SaveBench = 18  # saves 20 times; wall microseconds
+    SoundsPlayed = 19
+    Blinks = 20
+    DateUpBench = 21  # one date update a day later; CPU microseconds
+    DateUpBenchWall = 22
 
 
 class BenchError(RuntimeError):

@@ -14,6 +14,7 @@
 #include <shlobj.h>
 #include <ddeml.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
@@ -660,6 +661,48 @@ int cmdClipText(const Args& a) {
     return kOk;
 }
 
+// The colours a window shows on the screen, the most frequent first, as
+// Windows colour values (red in the low byte): --top of them (default 4).
+int cmdColours(const Args& a) {
+    HWND h = targetWindow(a);
+    RECT r;
+    if (!GetWindowRect(h, &r) || r.right <= r.left || r.bottom <= r.top) fail(kFail, L"the window has no area");
+    int w = r.right - r.left, ht = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -ht;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+    std::map<unsigned, size_t> counts;
+    const unsigned* px = static_cast<const unsigned*>(bits);
+    for (size_t i = 0; i < size_t(w) * size_t(ht); ++i) {
+        unsigned v = px[i] & 0xFFFFFF;   // 0x00RRGGBB in a DIB
+        ++counts[((v & 0xFF) << 16) | (v & 0xFF00) | (v >> 16)];
+    }
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    std::vector<std::pair<size_t, unsigned>> order;
+    for (auto [colour, n] : counts) order.push_back({n, colour});
+    std::sort(order.rbegin(), order.rend());
+    size_t top = size_t(a.number(L"--top", 4));
+    Json j;
+    j.beginArray();
+    for (size_t i = 0; i < order.size() && i < top; ++i)
+        j.beginObject().key("colour").unum(order[i].second).key("count").unum(order[i].first).endObject();
+    j.endArray();
+    out(j.text());
+    return kOk;
+}
+
 // Folders and code page as a program in this session sees them.
 // A DDE client: connects to the service and topic and sends one execute
 // transaction. The text goes in the ANSI code page; "\r", "\n" and "\\" in
@@ -782,7 +825,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"endsession", cmdEndSession}, {L"command", cmdCommand},        {L"text", cmdText},
         {L"settext", cmdSetText},       {L"activate", cmdActivate},      {L"prop", cmdProp},
         {L"mutex", cmdMutex},           {L"hold-mutex", cmdHoldMutex},   {L"folders", cmdFolders},
-        {L"info", cmdInfo},             {L"dde", cmdDde},                {L"clip-text", cmdClipText},
+        {L"info", cmdInfo},             {L"dde", cmdDde},                {L"clip-text", cmdClipText}, {L"colours", cmdColours},
     };
     auto it = commands.find(argv[1]);
     if (it == commands.end()) {
