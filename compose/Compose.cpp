@@ -1,19 +1,49 @@
-// What the shutdown asks of the compose window: its recipient-list menu
-// items and its window keys.
+// The compose subsystem: the one editor window, made once and shown for
+// each note, and what the shutdown asks of it.
 
 #include "compose/Compose.h"
 
 #include "app/IniFile.h"
 #include "app/Shell.h"
+#include "compose/TInputEditer.h"
 
 namespace kelup {
 
 namespace {
 // The compose window's size before it has ever been opened.
-constexpr int kEditorW = 560, kEditorH = 420, kEditorPanelH = 120, kEditorShowPanelMode = 0;
+constexpr int kEditorW = 680, kEditorH = 520, kEditorPanelH = 120, kEditorShowPanelMode = 0;
 }  // namespace
 
-void Compose::CloseEditor() {}
+Compose::Compose(Shell& shell) : shell_(shell) {}
+
+Compose::~Compose() = default;
+
+TInputEditer& Compose::Editor() {
+    if (!editor_) {
+        editor_ = std::make_unique<TInputEditer>(shell_, readyAt_, appliedAt_);
+        editor_->Create();
+    }
+    return *editor_;
+}
+
+EditResult Compose::Edit(const EditRequest& request) {
+    if (EditorOpen_) return EditResult{};
+    TInputEditer& editor = Editor();
+    EditorOpen_ = true;
+    EditResult result = editor.ShowModal(request, host_);
+    EditorOpen_ = false;
+    return result;
+}
+
+std::vector<std::wstring> Compose::Lines() const {
+    return editor_ ? editor_->Lines() : std::vector<std::wstring>{};
+}
+
+HWND Compose::EditorHandle() const { return editor_ ? editor_->Handle() : nullptr; }
+
+void Compose::CloseEditor() {
+    if (editor_) editor_->CloseNow();
+}
 
 void Compose::WriteRecipientMenuItems() {
     // One line per item of the recipient-list popup: name, "%%", caption.
@@ -23,10 +53,12 @@ void Compose::WriteRecipientMenuItems() {
 void Compose::WriteWindowKeys() {
     const Settings& Config = shell_.Config();
     IniFile Ini(shell_.Path().IniPath);
-    Ini.WriteInt(L"Config", L"EditorW", kEditorW);
-    Ini.WriteInt(L"Config", L"EditorH", kEditorH);
-    Ini.WriteInt(L"Config", L"EditorPanelH", kEditorPanelH);
-    Ini.WriteInt(L"Config", L"EditorShowPanelMode", kEditorShowPanelMode);
+    TInputEditer::WindowKeys keys{kEditorW, kEditorH, kEditorPanelH, kEditorShowPanelMode};
+    if (editor_ && editor_->Handle()) keys = editor_->Keys();
+    Ini.WriteInt(L"Config", L"EditorW", keys.EditorW);
+    Ini.WriteInt(L"Config", L"EditorH", keys.EditorH);
+    Ini.WriteInt(L"Config", L"EditorPanelH", keys.EditorPanelH);
+    Ini.WriteInt(L"Config", L"EditorShowPanelMode", keys.EditorShowPanelMode);
     Ini.WriteInt(L"Config", L"Colorx64", Config.Colorx64);
     Ini.WriteString(L"Config", L"FontName", Config.FontName);
     Ini.WriteInt(L"Config", L"FontSize", Config.FontSize);

@@ -1,16 +1,97 @@
 #pragma once
 // The compose window's subsystem: the editor in which notes are written and
-// from which they are sent, with the keys it writes at exit.
+// from which they are sent, with the keys it writes at exit. The editor
+// window itself is TInputEditer; this object owns it and is what the rest
+// of the program calls.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "notes/RichText.h"
 
 namespace kelup {
 
 class Shell;
+struct Settings;
+class TInputEditer;
+
+// What the opener hands the editor before it shows.
+struct EditRequest {
+    int slot = 0;                     // OpenKelupNo and OpenNKelupNo
+    int KlnColor = 0;                 // the note's colour
+    int ORGColor = 0;                 // its own colour: the text area's when EditerBkgnd is 1
+    std::wstring caption = L"ケラップx64";
+    // The RTF file the text is loaded from (the Org copy or the text file);
+    // empty: the editor starts empty (a note being made).
+    std::wstring textPath;
+    // A note just made: the text starts with this font (and left alignment).
+    bool newNoteFont = false;
+    TextFont font;
+    // -1: reply mode (all lines quoted on opening, QuoteOnOpenFG).
+    int sendMode = 0;
+    // The note was made by the new-note command (NoteJustMade).
+    bool noteJustMade = false;
+    // The note is locked (a send-and-peel keeps it).
+    bool locked = false;
+    // Sender of a received note: address (reply), the line shown, third field.
+    std::wstring senderAddr, senderLine, senderSex;
+};
+
+// What the opener reads after the editor has closed.
+struct EditResult {
+    int EditUpdateFG = 0;     // 0 leave the note, 1 apply, 3 apply after the close question
+    int EditSendMode = 0;     // 0 no sending, 1 send, 2 send and peel, 3 to a typed address
+    int EditRemoveFG = 0;     // 1 peel the note
+    int KlnColor = 0;
+    int EditerBkgnd = 1;      // as switched in the editor
+    // Memo1 as RTF written without word wrap, and its paragraph count; set
+    // when EditUpdateFG > 0.
+    std::string rtf;
+    int lineCount = 0;
+};
+
+// What the editor asks of the rest of the program.
+class EditorHost {
+public:
+    // "新しい付箋紙として作成": a new note from the editor's text as plain
+    // lines; its slot, or a negative value when none was made.
+    virtual int MakeNoteFromLines(const std::vector<std::wstring>& lines) = 0;
+    // A schedule date inserted for the note in `slot`: `day` (at 00:00)
+    // becomes its deadline when `asDeadline`; a note with a deadline has its
+    // deadline state re-evaluated either way.
+    virtual void ScheduleDeadline(int slot, double day, bool asDeadline) = 0;
+    // Deadlines are checked (OnlyDateCheck or a colour rule is on).
+    virtual bool DeadlineCheckingOn() const = 0;
+
+protected:
+    ~EditorHost() = default;
+};
 
 class Compose {
 public:
-    explicit Compose(Shell& shell) : shell_(shell) {}
+    explicit Compose(Shell& shell);
+    ~Compose();
+    Compose(const Compose&) = delete;
+    Compose& operator=(const Compose&) = delete;
+
+    void Wire(EditorHost* host) { host_ = host; }
 
     bool EditorOpen() const { return EditorOpen_; }
+    // Shows the editor modally for one note and returns what it decided.
+    EditResult Edit(const EditRequest& request);
+    // The editor's text as plain lines (for a note made from it).
+    std::vector<std::wstring> Lines() const;
+    // The editor window, or null while it has not been made.
+    HWND EditorHandle() const;
+    // Benchmark clock (base/Clock.h): when the editor last became ready for
+    // typing (shown, painted, Memo1 focused), and when "付箋紙へ表示" (or
+    // "更新") was last pressed. 0 until then.
+    long long ReadyAt() const { return readyAt_; }
+    long long AppliedAt() const { return appliedAt_; }
+
     // Shutdown: the editor closes without asking.
     void CloseEditor();
     // "kelup.frh": the recipient-list menu items.
@@ -19,8 +100,13 @@ public:
     void WriteWindowKeys();
 
 private:
+    TInputEditer& Editor();
+
     Shell& shell_;
+    EditorHost* host_ = nullptr;
+    std::unique_ptr<TInputEditer> editor_;
     bool EditorOpen_ = false;
+    long long readyAt_ = 0, appliedAt_ = 0;
 };
 
 }  // namespace kelup

@@ -1,0 +1,472 @@
+// The compose editor driven through Compose::Edit: a thread timer ticks in
+// the editor's own modal loop and runs the steps of each case in order.
+
+#include "compose/Compose.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/AppWindow.h"
+#include "app/IniFile.h"
+#include "app/Shell.h"
+#include "base/FileOps.h"
+#include "dates/DatePattern.h"
+#include "dates/DateTime.h"
+#include "notes/RichText.h"
+#include "res/resource.h"
+
+namespace kelup {
+namespace {
+
+class FakeShell final : public Shell {
+public:
+    explicit FakeShell(const std::wstring& folder, int networkOff = 0) {
+        paths_.DataDir = folder;
+        paths_.IniPath = folder + L"kelup.ini";
+        state_.NetworkOff = networkOff;
+    }
+    const Settings& Config() const override { return config_; }
+    const Paths& Path() const override { return paths_; }
+    const ProgramState& State() const override { return state_; }
+    HWND MainHandle() const override { return nullptr; }
+    AppWindow& App() override { return app_; }
+    HMENU PopupMenu1() const override { return nullptr; }
+    void MainMenuPopup(POINT) override {}
+    void Delay(DWORD) override {}
+    void M_ExitClick() override {}
+    bool EditorOpen() const override { return false; }
+    bool ChooseColour(HWND, int&) override { return false; }
+    bool ChooseAssociation(HWND, std::wstring&) override { return false; }
+    void SaveDefaultDesign(const DefaultDesign&) override {}
+    void ArrivalSeen() override {}
+    void EnableTimer1(bool) override {}
+    void SetBusy(bool) override {}
+    void RememberUseTime(int) override {}
+    void RememberEditerBkgnd(int) override {}
+
+    Settings config_;
+
+private:
+    Paths paths_;
+    ProgramState state_;
+    AppWindow app_;
+};
+
+class FakeHost final : public EditorHost {
+public:
+    int MakeNoteFromLines(const std::vector<std::wstring>& lines) override {
+        made.push_back(lines);
+        return 7;
+    }
+    void ScheduleDeadline(int slot, double day, bool asDeadline) override {
+        schedules.push_back({slot, day, asDeadline});
+    }
+    bool DeadlineCheckingOn() const override { return checking; }
+
+    struct Schedule { int slot; double day; bool asDeadline; };
+    std::vector<std::vector<std::wstring>> made;
+    std::vector<Schedule> schedules;
+    bool checking = false;
+};
+
+// --- Driving the modal editor ---------------------------------------------
+
+using Step = std::function<bool(HWND editor)>;
+constexpr ULONGLONG kLimitMs = 20000;
+
+struct Driver {
+    Compose* compose = nullptr;
+    std::vector<Step> steps;
+    size_t next = 0;
+    bool running = false, timedOut = false;
+    ULONGLONG deadline = 0;
+    UINT_PTR timer = 0;
+};
+Driver* g_drive = nullptr;
+
+std::wstring Text(HWND h) {
+    wchar_t t[512] = L"";
+    GetWindowTextW(h, t, 512);
+    return t;
+}
+
+// A visible dialog box of this thread (the message box or the schedule dialog).
+HWND FindDialog(const wchar_t* caption) {
+    struct Look { const wchar_t* caption; HWND found; } look{caption, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM p) -> BOOL {
+        auto* l = reinterpret_cast<Look*>(p);
+        wchar_t cls[16];
+        GetClassNameW(h, cls, 16);
+        if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h) && Text(h) == l->caption) {
+            l->found = h;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Driver& d = *g_drive;
+    if (d.running) return;
+    HWND editor = d.compose->EditorHandle();
+    if (GetTickCount64() > d.deadline) {
+        d.timedOut = true;
+        KillTimer(nullptr, d.timer);
+        for (const wchar_t* c : {L"ケラップx64", L"予定日の挿入"})
+            if (HWND dlg = FindDialog(c)) PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        d.compose->CloseEditor();
+        return;
+    }
+    if (!editor || !IsWindowVisible(editor)) return;
+    d.running = true;
+    while (d.next < d.steps.size() && d.steps[d.next](editor)) ++d.next;
+    d.running = false;
+    if (d.next == d.steps.size()) KillTimer(nullptr, d.timer);
+}
+
+EditResult EditDriven(Compose& compose, const EditRequest& request, std::vector<Step> steps) {
+    Driver d;
+    d.compose = &compose;
+    d.steps = std::move(steps);
+    d.deadline = GetTickCount64() + kLimitMs;
+    g_drive = &d;
+    d.timer = SetTimer(nullptr, 0, 20, Tick);
+    EditResult r = compose.Edit(request);
+    KillTimer(nullptr, d.timer);
+    g_drive = nullptr;
+    EXPECT_FALSE(d.timedOut) << "stopped at step " << d.next;
+    EXPECT_EQ(d.next, d.steps.size());
+    return r;
+}
+
+HWND Memo(HWND editor) { return GetDlgItem(editor, ID_E_Memo1); }
+
+// The editor is up and takes typing.
+Step Ready() {
+    return [](HWND editor) { return GetFocus() == Memo(editor); };
+}
+
+// Typing as the keyboard gives it, a line break for each '\n'.
+Step Type(std::wstring text) {
+    return [text](HWND editor) {
+        // Line breaks go in as the control's own paragraph marks (the
+        // controls differ in whether Enter counts on the key or the character).
+        for (wchar_t c : text) {
+            if (c == L'\n') SendMessageW(Memo(editor), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\r"));
+            else SendMessageW(Memo(editor), WM_CHAR, c, 1);
+        }
+        return true;
+    };
+}
+
+// A command run at once; the next step sees what it did.
+Step Command(int id) {
+    return [id](HWND editor) {
+        SendMessageW(editor, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        return true;
+    };
+}
+
+// A command that opens a dialog of its own, through the editor's loop.
+Step Press(int id) {
+    return [id](HWND editor) {
+        PostMessageW(editor, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        return true;
+    };
+}
+
+Step Check(std::function<void(HWND)> look) {
+    return [look](HWND editor) {
+        look(editor);
+        return true;
+    };
+}
+
+// Answers the message box once it shows, after checking its text.
+Step Answer(const std::wstring& textPart, int button) {
+    return [textPart, button](HWND) {
+        HWND box = FindDialog(L"ケラップx64");
+        if (!box) return false;
+        std::wstring all;
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) all += Text(c) + L"|";
+        EXPECT_NE(all.find(textPart), std::wstring::npos) << "message box: " << testing::PrintToString(all);
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+        return true;
+    };
+}
+
+// Waits until the message box has gone.
+Step NoMessageBox() {
+    return [](HWND) { return FindDialog(L"ケラップx64") == nullptr; };
+}
+
+std::vector<std::wstring> MemoLines(HWND editor) { return RichLines(Memo(editor)); }
+
+class ComposeWin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t tmp[MAX_PATH];
+        GetTempPathW(MAX_PATH, tmp);
+        folder_ = std::wstring(tmp) + L"compose_win_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        CreateDirs(folder_);
+        shell_ = std::make_unique<FakeShell>(folder_);
+        compose_ = std::make_unique<Compose>(*shell_);
+        compose_->Wire(&host_);
+    }
+    void TearDown() override {
+        compose_.reset();
+        DeleteFileW((folder_ + L"kelup.ini").c_str());
+        DeleteFileW((folder_ + L"note.kdt").c_str());
+        RemoveDirectoryW(folder_.c_str());
+    }
+
+    // A request for a note whose text is `rtf` (empty: a note being made).
+    EditRequest Request(const std::string& rtf = {}) {
+        EditRequest r;
+        r.slot = 3;
+        r.KlnColor = r.ORGColor = RGB(255, 255, 160);
+        if (!rtf.empty()) {
+            r.textPath = folder_ + L"note.kdt";
+            EXPECT_TRUE(WriteFileAtomic(r.textPath, rtf));
+        }
+        return r;
+    }
+
+    std::wstring folder_;
+    std::unique_ptr<FakeShell> shell_;
+    std::unique_ptr<Compose> compose_;
+    FakeHost host_;
+};
+
+const std::string kThreeLines = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 one\\par two\\par three}";
+
+TEST_F(ComposeWin, ClosingCommandsGiveTheirResults) {
+    struct Case {
+        const char* name;
+        int command;
+        int update, send, remove;
+    } cases[] = {
+        {"付箋紙へ表示", ID_E_btnOk, 1, 0, 0},
+        {"更新", ID_E_btnOKM, 1, 0, 0},
+        {"付箋紙を更新(&S)", ID_E_Update, 1, 0, 0},
+        {"閉じる(&X)", ID_E_Close, 0, 0, 0},
+        {"ｷｬﾝｾﾙ", ID_E_btnTrash, 0, 0, 0},
+        {"はがす", ID_E_btnRemove, 0, 0, 1},
+        {"新しい付箋紙として作成", ID_E_NewNote, 0, 0, 0},
+    };
+    HWND first = nullptr;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host_.made.clear();
+        EditResult r = EditDriven(*compose_, Request(kThreeLines),
+                                  {Ready(), Type(L"日本語 typed\n"), Command(c.command)});
+        EXPECT_EQ(r.EditUpdateFG, c.update);
+        EXPECT_EQ(r.EditSendMode, c.send);
+        EXPECT_EQ(r.EditRemoveFG, c.remove);
+        EXPECT_EQ(r.KlnColor, int(RGB(255, 255, 160)));
+        if (c.update) {
+            EXPECT_EQ(r.rtf.rfind("{\\rtf", 0), 0u);
+            EXPECT_NE(r.rtf.find("typed"), std::string::npos);
+            EXPECT_EQ(r.lineCount, 4);
+        } else {
+            EXPECT_TRUE(r.rtf.empty());
+        }
+        // The text stays in the editor for the opener.
+        std::vector<std::wstring> lines = compose_->Lines();
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[0], L"日本語 typed");
+        EXPECT_EQ(lines[1], L"one");
+        EXPECT_EQ(host_.made.size(), c.command == ID_E_NewNote ? 1u : 0u);
+        if (!host_.made.empty()) EXPECT_EQ(host_.made[0], lines);
+        EXPECT_FALSE(IsWindowVisible(compose_->EditorHandle()));
+        EXPECT_FALSE(compose_->EditorOpen());
+        // One window, made once and shown again.
+        if (!first) first = compose_->EditorHandle();
+        EXPECT_EQ(compose_->EditorHandle(), first);
+    }
+}
+
+TEST_F(ComposeWin, CloseBoxAsksOnlyAfterChanges) {
+    const std::wstring question = L"エディタの文章には変更が加えられていますが，";
+    // Unchanged: the frame closes at once and the note stays as it is.
+    EditResult r = EditDriven(*compose_, Request(kThreeLines), {Ready(), [](HWND e) {
+        PostMessageW(e, WM_CLOSE, 0, 0);
+        return true;
+    }});
+    EXPECT_EQ(r.EditUpdateFG, 0);
+    // Changed: Cancel keeps the editor open, No leaves the note.
+    r = EditDriven(*compose_, Request(kThreeLines),
+                   {Ready(), Type(L"x"), Press(ID_E_btnCloseM), Answer(question, IDCANCEL), NoMessageBox(),
+                    Check([](HWND e) { EXPECT_TRUE(IsWindowVisible(e)); }), Press(ID_E_btnCloseM),
+                    Answer(question, IDNO)});
+    EXPECT_EQ(r.EditUpdateFG, 0);
+    // Yes applies the text after the question.
+    r = EditDriven(*compose_, Request(kThreeLines),
+                   {Ready(), Type(L"yes"), [](HWND e) {
+                        PostMessageW(e, WM_CLOSE, 0, 0);
+                        return true;
+                    },
+                    Answer(question, IDYES)});
+    EXPECT_EQ(r.EditUpdateFG, 3);
+    EXPECT_NE(r.rtf.find("yesone"), std::string::npos);
+}
+
+TEST_F(ComposeWin, QuotingThroughTheWindow) {
+    std::vector<std::wstring> afterFirst, afterSecond, mixed;
+    EditDriven(*compose_, Request(kThreeLines),
+               {Ready(), Command(ID_E_Quote), Check([&](HWND e) { afterFirst = MemoLines(e); }), Command(ID_E_Quote2),
+                Check([&](HWND e) { afterSecond = MemoLines(e); }), Command(ID_E_Close)});
+    EXPECT_EQ(afterFirst, (std::vector<std::wstring>{L">one", L">two", L">three"}));
+    EXPECT_TRUE(afterSecond.empty()) << afterSecond.size();
+    // Quoted and empty lines go; the others are quoted, in order; the caret ends at the end.
+    LONG caret = -1, length = -2;
+    EditDriven(*compose_, Request("{\\rtf1\\ansi a\\par\\par >b\\par c\\par >d}"),
+               {Ready(), Command(ID_E_Quote2), Check([&](HWND e) {
+                    mixed = MemoLines(e);
+                    CHARRANGE cr{};
+                    SendMessageW(Memo(e), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+                    caret = cr.cpMin;
+                    GETTEXTLENGTHEX gl{GTL_NUMCHARS | GTL_PRECISE, 1200};
+                    length = LONG(SendMessageW(Memo(e), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0));
+                }),
+                Command(ID_E_Close)});
+    EXPECT_EQ(mixed, (std::vector<std::wstring>{L">a", L">c"}));
+    EXPECT_EQ(caret, length);
+}
+
+TEST_F(ComposeWin, WordWrapSwitchKeepsTextAndFormat) {
+    const std::string bold = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 plain \\b bold\\b0\\par second}";
+    std::string before, after;
+    bool checkedAfter = true;
+    EditResult r = EditDriven(*compose_, Request(bold),
+                              {Ready(), Check([&](HWND e) { before = RichToRtf(Memo(e)); }), Command(ID_E_WordWrap),
+                               Check([&](HWND e) {
+                                   after = RichToRtf(Memo(e));
+                                   checkedAfter = SendMessageW(GetDlgItem(e, ID_E_ToolBar1), TB_ISBUTTONCHECKED,
+                                                               ID_E_WordWrap, 0) != 0;
+                               }),
+                               Command(ID_E_WordWrap), Command(ID_E_btnOk)});
+    EXPECT_EQ(before, after);
+    EXPECT_NE(after.find("\\b bold"), std::string::npos) << after;
+    EXPECT_FALSE(checkedAfter);
+    EXPECT_EQ(r.lineCount, 2);
+}
+
+TEST_F(ComposeWin, FontSizeBoxAppliesOnlySensibleSizes) {
+    struct Case { const wchar_t* typed; int points; } cases[] = {{L"4", 12}, {L"5", 12}, {L"abc", 8}, {L"20", 20}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.typed)));
+        int points = -1;
+        EditDriven(*compose_, Request("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 sized text}"),
+                   {Ready(), Check([&](HWND e) {
+                        SendMessageW(Memo(e), EM_SETSEL, 0, -1);
+                        COMBOBOXINFO ci{sizeof(ci)};
+                        ASSERT_TRUE(GetComboBoxInfo(GetDlgItem(e, ID_E_FontSize), &ci));
+                        SetWindowTextW(ci.hwndItem, c.typed);
+                        SendMessageW(ci.hwndItem, WM_KEYDOWN, VK_RETURN, 0);
+                        SendMessageW(Memo(e), EM_SETSEL, 0, -1);
+                        CHARFORMAT2W cf{};
+                        cf.cbSize = sizeof(cf);
+                        SendMessageW(Memo(e), EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+                        points = (cf.dwMask & CFM_SIZE) ? int(cf.yHeight / 20) : -1;
+                    }),
+                    Command(ID_E_Close)});
+        EXPECT_EQ(points, c.points);
+    }
+}
+
+TEST_F(ComposeWin, MenuBarAndEditToolbarNeverBothHidden) {
+    bool menuAfterHide = true, menuBack = false, toolbarBack = false;
+    EditDriven(*compose_, Request(),
+               {Ready(), Command(ID_E_ShowMenu), Check([&](HWND e) {
+                    menuAfterHide = IsWindowVisible(GetDlgItem(e, ID_E_ToolBar3)) != 0;
+                }),
+                Command(ID_E_ShowToolbar), Check([&](HWND e) {
+                    menuBack = IsWindowVisible(GetDlgItem(e, ID_E_ToolBar3)) != 0;
+                }),
+                Command(ID_E_ShowMenu), Check([&](HWND e) {
+                    toolbarBack = IsWindowVisible(GetDlgItem(e, ID_E_ToolBar1)) != 0;
+                }),
+                Command(ID_E_Close)});
+    EXPECT_FALSE(menuAfterHide);
+    EXPECT_TRUE(menuBack);     // hiding the edit toolbar brought the menu bar back
+    EXPECT_TRUE(toolbarBack);  // hiding the menu bar brought the edit toolbar back
+    // What was visible at the close is in kelup.ini.
+    IniFile ini(folder_ + L"kelup.ini");
+    EXPECT_EQ(ini.GetInt(L"TOOLBAR1", L"VISIBLE", -1), 1);
+    EXPECT_EQ(ini.GetInt(L"TOOLBAR2", L"VISIBLE", -1), 1);
+    EXPECT_EQ(ini.GetInt(L"TOOLBAR3", L"VISIBLE", -1), 0);
+}
+
+TEST_F(ComposeWin, StandaloneHasNoLowerArea) {
+    FakeShell alone(folder_, 1);
+    Compose compose(alone);
+    compose.Wire(&host_);
+    bool lower = true, bar4 = true, sendEntry = true;
+    int memoBottom = 0, clientBottom = 1;
+    EditDriven(compose, Request(), {Ready(), Check([&](HWND e) {
+                                        lower = IsWindowVisible(GetDlgItem(e, ID_E_ListBox1)) ||
+                                                IsWindowVisible(GetDlgItem(e, ID_E_btnCloseM)) ||
+                                                IsWindowVisible(GetDlgItem(e, ID_E_TreeView1));
+                                        bar4 = IsWindowVisible(GetDlgItem(e, ID_E_ToolBar4)) != 0;
+                                        RECT m, c;
+                                        GetWindowRect(Memo(e), &m);
+                                        MapWindowPoints(nullptr, e, reinterpret_cast<POINT*>(&m), 2);
+                                        GetClientRect(e, &c);
+                                        memoBottom = m.bottom;
+                                        clientBottom = c.bottom;
+                                    }),
+                                    Command(ID_E_NewNote), Check([&](HWND e) {
+                                        // The entry is gone: its command does nothing.
+                                        sendEntry = !IsWindowVisible(e);
+                                    }),
+                                    Command(ID_E_Close)});
+    EXPECT_FALSE(lower);
+    EXPECT_FALSE(bar4);
+    EXPECT_EQ(memoBottom, clientBottom);   // Memo1 fills the window
+    EXPECT_FALSE(sendEntry);
+    EXPECT_TRUE(host_.made.empty());
+}
+
+TEST_F(ComposeWin, ScheduleInsertionLeavesTheCaretInFront) {
+    LONG caret = -1;
+    std::wstring text;
+    EditDriven(*compose_, Request(),
+               {Ready(), Type(L"XY"), Check([](HWND e) { SendMessageW(Memo(e), EM_SETSEL, 1, 1); }),
+                Press(ID_E_LimitHan),
+                [](HWND) {
+                    HWND dlg = FindDialog(L"予定日の挿入");
+                    if (!dlg) return false;
+                    // CB_Date is off while deadlines are not checked.
+                    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_SubDate1CBDate)));
+                    SendDlgItemMessageW(dlg, IDC_SubDate1List, LB_SETCURSEL, 1, 0);
+                    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                    return true;
+                },
+                [](HWND) { return FindDialog(L"予定日の挿入") == nullptr; },
+                Check([&](HWND e) {
+                    CHARRANGE cr{};
+                    SendMessageW(Memo(e), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+                    caret = cr.cpMin;
+                    text = RichPlainText(Memo(e));
+                }),
+                Command(ID_E_Close)});
+    CivilDateTime today = DecodeDateTime(TodayAsDate());
+    EXPECT_EQ(text, L"X" + ScheduleText(today.year, today.month, today.day, 1, false) + L"Y");
+    EXPECT_EQ(caret, 1);
+    ASSERT_EQ(host_.schedules.size(), 1u);
+    EXPECT_EQ(host_.schedules[0].slot, 3);
+    EXPECT_EQ(host_.schedules[0].day, TodayAsDate());
+    EXPECT_FALSE(host_.schedules[0].asDeadline);
+}
+
+}  // namespace
+}  // namespace kelup
