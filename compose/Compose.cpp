@@ -11,7 +11,7 @@ namespace kelup {
 
 namespace {
 // The compose window's size before it has ever been opened.
-constexpr int kEditorW = 680, kEditorH = 520, kEditorPanelH = 120, kEditorShowPanelMode = 0;
+constexpr int kEditorW = 760, kEditorH = 520, kEditorPanelH = 120, kEditorShowPanelMode = 0;
 }  // namespace
 
 Compose::Compose(Shell& shell) : shell_(shell) {}

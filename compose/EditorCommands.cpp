@@ -205,6 +205,25 @@ LRESULT TInputEditer::OnNotify(NMHDR* nm) {
         di->hinst = nullptr;
         return 0;
     }
+    if (nm->code == NM_CUSTOMDRAW && nm->hwndFrom == toolBar2_) {
+        // The four style buttons show their own style.
+        auto* cd = reinterpret_cast<NMTBCUSTOMDRAW*>(nm);
+        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+            int style = -1;
+            switch (int(cd->nmcd.dwItemSpec)) {
+                case ID_E_Bold: style = 0; break;
+                case ID_E_Italic: style = 1; break;
+                case ID_E_Underline: style = 2; break;
+                case ID_E_StrikeOut: style = 3; break;
+            }
+            if (style >= 0 && styleFonts_[style]) {
+                SelectObject(cd->nmcd.hdc, styleFonts_[style].get());
+                return CDRF_NEWFONT;
+            }
+        }
+        return CDRF_DODEFAULT;
+    }
     if (nm->code == NM_RCLICK &&
         (nm->hwndFrom == toolBar1_ || nm->hwndFrom == toolBar2_ || nm->hwndFrom == toolBar3_ ||
          nm->hwndFrom == toolBar4_)) {
@@ -569,6 +588,14 @@ LRESULT CALLBACK TInputEditer::MemoProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, 
         case WM_CONTEXTMENU:
             self->Memo1ContextPopup(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
             return 0;
+        case WM_CHAR:
+            // A line feed (Ctrl+Enter, or one sent as a character) starts a
+            // paragraph as Enter does; the control would drop it.
+            if (wp == L'\n') {
+                SendMessageW(h, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"\r"));
+                return 0;
+            }
+            break;
         case WM_DROPFILES:
             return 0;
         case WM_NCDESTROY:

@@ -98,6 +98,16 @@ int BarWidth(HWND bar) {
     return rc.right + 2;
 }
 
+bool HasGlyph(HFONT font, wchar_t c) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    WORD index = 0xFFFF;
+    DWORD got = GetGlyphIndicesW(dc, &c, 1, &index, GGI_MARK_NONEXISTING_GLYPHS);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return got == 1 && index != 0xFFFF;
+}
+
 const wchar_t* BarSection(int index) {
     static const wchar_t* const kSections[] = {L"TOOLBAR1", L"TOOLBAR2", L"TOOLBAR3"};
     return kSections[index];
@@ -123,7 +133,7 @@ bool TInputEditer::Create() {
     const Settings& config = shell_.Config();
     IniFile ini(shell_.Path().IniPath);
     // The sizes the editor had when the program last ended.
-    int w = std::max(ini.GetInt(L"Config", L"EditorW", 680), kMinW);
+    int w = std::max(ini.GetInt(L"Config", L"EditorW", 760), kMinW);
     int h = std::max(ini.GetInt(L"Config", L"EditorH", 520), kMinH);
     panelH_ = std::clamp(ini.GetInt(L"Config", L"EditorPanelH", 120), 40, 600);
     ShowPanelMode = ini.GetInt(L"Config", L"EditorShowPanelMode", 0) == 1 ? 1 : 0;
@@ -145,6 +155,16 @@ void TInputEditer::FormCreate() {
     LOGFONTW big = ncm.lfMessageFont;
     big.lfHeight = big.lfHeight * 5 / 4;
     bigFont_.reset(CreateFontIndirectW(&big));
+    for (int i = 0; i < 4; ++i) {
+        LOGFONTW lf = ncm.lfMessageFont;
+        lf.lfHeight = lf.lfHeight * 9 / 8;
+        lf.lfWeight = i == 0 ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = i == 1;
+        lf.lfUnderline = i == 2;
+        lf.lfStrikeOut = i == 3;
+        lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
+        styleFonts_[i].reset(CreateFontIndirectW(&lf));
+    }
     menus_.reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_EDITORMENUS)));
     accel_ = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_EDITORACCEL));
 
@@ -205,7 +225,7 @@ void TInputEditer::MakeToolbars() {
     auto make = [&](int id) {
         HWND bar = MakeChild(hwnd_, TOOLBARCLASSNAMEW, nullptr, barStyle, id, uiFont_.get());
         SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-        SendMessageW(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+        SendMessageW(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_MIXEDBUTTONS);
         return bar;
     };
     struct Button {
@@ -224,7 +244,7 @@ void TInputEditer::MakeToolbars() {
             } else {
                 t.idCommand = b.id;
                 t.fsState = TBSTATE_ENABLED;
-                t.fsStyle = BYTE(BTNS_BUTTON | BTNS_AUTOSIZE | b.style);
+                t.fsStyle = BYTE(BTNS_BUTTON | BTNS_AUTOSIZE | b.style | (b.text ? BTNS_SHOWTEXT : 0));
                 t.iBitmap = b.image >= 0 ? b.image : I_IMAGENONE;
                 t.iString = b.text ? reinterpret_cast<INT_PTR>(b.text) : -1;
             }
@@ -237,6 +257,7 @@ void TInputEditer::MakeToolbars() {
     // ToolBar3, the menu bar "メニュー".
     toolBar3_ = make(ID_E_ToolBar3);
     SendMessageW(toolBar3_, TB_SETIMAGELIST, 0, 0);
+    SendMessageW(toolBar3_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
     add(toolBar3_, {{ID_E_MenuFile, -1, L"ファイル(&F)", 0},
                     {ID_E_MenuEdit, -1, L"編集(&E)", 0},
                     {ID_E_MenuFormat, -1, L"書式(&T)", 0},
@@ -244,6 +265,7 @@ void TInputEditer::MakeToolbars() {
 
     // ToolBar1, the edit toolbar "編集", with the standard pictures.
     toolBar1_ = make(ID_E_ToolBar1);
+    SendMessageW(toolBar1_, TB_SETPADDING, 0, MAKELPARAM(4, 6));
     SendMessageW(toolBar1_, TB_LOADIMAGES, IDB_STD_SMALL_COLOR, LPARAM(HINST_COMMCTRL));
     add(toolBar1_, {{ID_E_btnOk, STD_FILESAVE, L"付箋紙へ表示", 0},
                     {0, 0, nullptr, 0},
@@ -255,8 +277,8 @@ void TInputEditer::MakeToolbars() {
                     {ID_E_Undo, STD_UNDO, nullptr, 0},
                     {0, 0, nullptr, 0},
                     {ID_E_DateTimeWa, -1, L"日時", 0},
-                    {ID_E_LimitHan, -1, L"予定", 0},
-                    {ID_E_LimitZen, -1, L"予定(全)", 0},
+                    {ID_E_LimitHan, -1, L"予定半", 0},
+                    {ID_E_LimitZen, -1, L"予定全", 0},
                     {0, 0, nullptr, 0},
                     {ID_E_Quote, -1, L"＞引用", 0},
                     {ID_E_Quote2, -1, L"＞＞", 0},
@@ -269,6 +291,7 @@ void TInputEditer::MakeToolbars() {
     // ToolBar4: hide and show the lower area.
     toolBar4_ = make(ID_E_ToolBar4);
     SendMessageW(toolBar4_, TB_SETIMAGELIST, 0, 0);
+    SendMessageW(toolBar4_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
     add(toolBar4_, {{ID_E_HidePanel, -1, L"▲", 0}, {ID_E_ShowPanel, -1, L"▼", 0}});
 
     // PanelTop_2: the font boxes and ToolBar2, the format toolbar "書式".
@@ -285,10 +308,11 @@ void TInputEditer::MakeToolbars() {
     }
     toolBar2_ = make(ID_E_ToolBar2);
     SendMessageW(toolBar2_, TB_SETIMAGELIST, 0, 0);
-    add(toolBar2_, {{ID_E_Bold, -1, L" B ", BTNS_CHECK},
-                    {ID_E_Italic, -1, L" I ", BTNS_CHECK},
-                    {ID_E_Underline, -1, L" U ", BTNS_CHECK},
-                    {ID_E_StrikeOut, -1, L" S ", BTNS_CHECK},
+    SendMessageW(toolBar2_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    add(toolBar2_, {{ID_E_Bold, -1, L"B", BTNS_CHECK},
+                    {ID_E_Italic, -1, L"I", BTNS_CHECK},
+                    {ID_E_Underline, -1, L"U", BTNS_CHECK},
+                    {ID_E_StrikeOut, -1, L"S", BTNS_CHECK},
                     {0, 0, nullptr, 0},
                     {ID_E_FontColor, -1, L"文字色", 0},
                     {ID_E_KelupColor, -1, L"付箋色", 0},
@@ -319,6 +343,21 @@ void TInputEditer::MakeLowerArea() {
     for (int i = 0; i < 6; ++i)
         panel1Buttons_[i] = MakeChild(hwnd_, WC_BUTTONW, kBig[i].text, WS_TABSTOP | BS_PUSHBUTTON, kBig[i].id,
                                       bigFont_.get());
+    // "✕" in a font that has the sign, where the interface font lacks it.
+    if (!HasGlyph(bigFont_.get(), L'\x2715')) {
+        LOGFONTW lf{};
+        GetObjectW(bigFont_.get(), sizeof(lf), &lf);
+        for (const wchar_t* face : {L"Segoe UI Symbol", L"DejaVu Sans", L"Arial Unicode MS"}) {
+            lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+            lf.lfCharSet = DEFAULT_CHARSET;
+            AutoFont f(CreateFontIndirectW(&lf));
+            if (f && HasGlyph(f.get(), L'\x2715')) {
+                closeFont_ = std::move(f);
+                SendMessageW(panel1Buttons_[5], WM_SETFONT, reinterpret_cast<WPARAM>(closeFont_.get()), FALSE);
+                break;
+            }
+        }
+    }
     if (standalone_) {
         for (HWND h : {label3_, label4_, tree_, list1_, list2_}) ShowWindow(h, SW_HIDE);
         for (HWND h : panel1Buttons_) ShowWindow(h, SW_HIDE);

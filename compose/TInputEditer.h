@@ -134,7 +134,8 @@ private:
     HWND panel1Buttons_[6] = {};
     AutoMenu menus_;
     HACCEL accel_ = nullptr;
-    AutoFont uiFont_, bigFont_;
+    AutoFont uiFont_, bigFont_, closeFont_;
+    AutoFont styleFonts_[4];   // bold, italic, underline, strike-out captions
     IRichEditOleCallback* oleCallback_ = nullptr;
     TSubDate1 subDate1_;
 

@@ -54,6 +54,9 @@ void Deadlines::M_DateUp1Click() {
     // asleep, or a clock set back by the user.
     const bool rebuild = s.UseTimer == 0 || DateUpForceFG != 0 || today != LastDateUp;
     store_.ForEachTextNote([&](int slot, TKELUPSHI* n) {
+        // A note edited in place keeps its text as typed and its own colour;
+        // leaving the editing works both out again.
+        if (slot == store_.DirectEditSlot()) return;
         if (n->K_Date != 0) ColorByDate(slot);
         if (n->KeyOpen == 1 || !rebuild || !n->HasPlaceholders) return;
         CompDate(slot);

@@ -103,6 +103,10 @@ HMENU TKELUPSHI::PopupMenuX() {
 }
 
 void TKELUPSHI::OpenContextMenu() {
+    if (DirectEditing()) {
+        OpenDirectMenu();
+        return;
+    }
     HMENU m = PopupMenuX();
     HideTextHint();
     POINT pt;
@@ -252,22 +256,7 @@ void TKELUPSHI::OnLink(const ENLINK& link) {
     SendMessageW(richEdit_, EM_SETSEL, 0, 0);
 }
 
-bool TKELUPSHI::M_CopyLineClick(int n) {
-    std::vector<std::wstring> lines = RichLines(richEdit_);
-    if (n < 1 || size_t(n) > lines.size()) return false;
-    const std::wstring& line = lines[size_t(n - 1)];
-    if (!OpenClipboard(hwnd_)) return false;
-    EmptyClipboard();
-    bool ok = false;
-    if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (line.size() + 1) * sizeof(wchar_t))) {
-        memcpy(GlobalLock(mem), line.c_str(), (line.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(mem);
-        ok = SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
-        if (!ok) GlobalFree(mem);
-    }
-    CloseClipboard();
-    return ok;
-}
+bool TKELUPSHI::M_CopyLineClick(int n) { return LineCopy(n - 1); }
 
 void TKELUPSHI::M_LimitClick() {
     TopRelease();
@@ -277,6 +266,7 @@ void TKELUPSHI::M_LimitClick() {
 void TKELUPSHI::OnCommand(int id) {
     NoteHost* main = host_;
     if (!main) return;
+    if (OnDirectCommand(id) || OnTextCommand(id)) return;
     switch (id) {
         case ID_LOG1: main->PeelNote(MyNumber, PeelKind::Log1); return;
         case ID_N_Exit: main->PeelNote(MyNumber, PeelKind::Exit); return;

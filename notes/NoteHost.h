@@ -54,6 +54,32 @@ public:
     // The pointer reached a note.
     virtual void ArrivalSeen() = 0;
 
+    // --- In-place editing and text commands ---------------------------------
+    // The note in `slot` begins editing in place; a note still being edited
+    // in place ends its editing first (its text written and saved).
+    virtual void EnterDirectEdit(int slot) = 0;
+    // The note in `slot` is no longer edited in place.
+    virtual void LeaveDirectEdit(int slot) = 0;
+    // The note being edited in place, or 999.
+    virtual int DirectEditSlot() const = 0;
+    // The file holding the note's text as typed, placeholders and all: the
+    // "Org\" copy of a note with a deadline while it is the newer text, else
+    // the note's text file. Empty when neither exists.
+    virtual std::wstring TypedTextPath(int slot) const = 0;
+    // The note's text file and its folder (the data folder).
+    virtual std::wstring NoteTextPath(int slot) const = 0;
+    virtual std::wstring DataFolder() const = 0;
+    // The note's rich text to its text file, and to the "Org\" copy when the
+    // note has a deadline and the copy exists; false when a write failed.
+    virtual bool WriteNoteText(int slot, bool withOrgCopy) = 0;
+    // The note shows its text file with the placeholders worked out, and its
+    // colours by date.
+    virtual void CompDate(int slot) = 0;
+    // The copy of the note's text in "Backup\".
+    virtual void SaveBackUpKdt(int slot) = 0;
+    // Where "テキストファイルに保存" starts: Downloads, else Documents.
+    virtual std::wstring SaveTextFolder() const = 0;
+
 protected:
     ~NoteHost() = default;
 };

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/Settings.h"
 #include "notes/DoubleClick.h"
 #include "notes/HitZones.h"
@@ -94,11 +96,12 @@ void TKELUPSHI::OnNcDoubleClick() {
             SetForegroundWindow(hwnd_);
             SetFocus(richEdit_);
             break;
-        case DblClickAction::Edit:
         case DblClickAction::DirectEdit:
+            M_DirectClick();
+            break;
+        case DblClickAction::Edit:
         case DblClickAction::AutoSize:
-            // The compose editor, editing in place and auto-size come with
-            // those features.
+            // The compose editor and auto-size come with those features.
             break;
     }
 }
@@ -152,6 +155,29 @@ LRESULT CALLBACK TKELUPSHI::RichProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UIN
 // The text area covers nearly the whole note, so its mouse repeats the frame's.
 LRESULT TKELUPSHI::OnRichMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     bool direct = host_ && host_->DirectEditing();
+    if (direct && DirectEditing()) {
+        switch (msg) {
+            case WM_KEYDOWN:
+            case WM_KEYUP:
+                if (OnDirectKey(msg, wp)) return 0;
+                break;
+            case WM_CHAR: {
+                // The control characters of the shortcuts taken above.
+                static const wchar_t kTaken[] = {0x13, 0x18, 0x03, 0x16, 0x01, 0x1A, 0x19, 0x02, 0x09,
+                                                 0x15, 0x05, 0x12, 0x1B};
+                bool ctrl = GetKeyState(VK_CONTROL) < 0;
+                if (wp == 0x1B || (ctrl && std::find(std::begin(kTaken), std::end(kTaken), wchar_t(wp)) != std::end(kTaken)))
+                    return 0;
+                break;
+            }
+            case WM_RBUTTONUP:
+                OpenDirectMenu();
+                return 0;
+        }
+    } else if (msg == WM_CHAR && wp >= '1' && wp <= '9' &&
+               (GetWindowLongPtrW(h, GWL_STYLE) & ES_READONLY)) {
+        return 0;   // digits held for the double-click are not typed
+    }
     if (!direct) {
         switch (msg) {
             case WM_LBUTTONDOWN: {

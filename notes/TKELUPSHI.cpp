@@ -336,12 +336,21 @@ LRESULT TKELUPSHI::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             Layout();
             InvalidateRect(hwnd_, nullptr, TRUE);
             return 0;
+        case WM_SETFOCUS:
+            // Activated: the keyboard goes to the text area (and from there
+            // to the note while the text is read-only).
+            SetFocus(richEdit_);
+            return 0;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT:
             Paint();
             return 0;
         case WM_COMMAND:
+            if (lp && reinterpret_cast<HWND>(lp) == richEdit_) {
+                OnRichNotify(HIWORD(wp));
+                return 0;
+            }
             OnCommand(LOWORD(wp));
             return 0;
         case WM_KEYDOWN:

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <richedit.h>
 #include <shellapi.h>
+#include <imm.h>
 
 #include <string>
 
@@ -65,6 +66,10 @@ public:
     // The stored text holds date placeholders: the shown text is worked out.
     bool HasPlaceholders = false;
     int AlphaValue = 255;
+    // Width when editing in place began, given back when it ends.
+    int BeforeW = 0;
+    // A format was copied since editing in place began.
+    bool FormatFG = false;
 
     HWND RichEdit1() const { return richEdit_; }
 
@@ -137,6 +142,45 @@ public:
     // The deadline dialog ("期日の設定").
     void M_LimitClick();
 
+    // --- editing in place (DirectEdit.cpp) ---------------------------------
+    void M_DirectClick();
+    void M_DirectExitClick();
+    // This note is the one edited in place.
+    bool DirectEditing() const;
+    // The context menu while editing in place, prepared as it opens.
+    HMENU PopupMenuY();
+    void M_CutDClick();
+    void M_CopyDClick();
+    void M_PasteDClick();
+    void M_DeleteDClick();
+    void M_SelectAllDClick();
+    void M_UndoClick();
+    // Toggles CFE_BOLD, CFE_ITALIC or CFE_UNDERLINE on the selection.
+    void ToggleStyle(DWORD effect);
+    void Font1Click();
+    void M_FontColorClick();
+    void M_FormatCopyClick();
+    void M_FormatPasteClick();
+    // Inserts one of the six date and time texts (0..5: 和暦１ ... 時刻２).
+    void M_DateClick(int which);
+
+    // --- commands on the whole text (TextCommands.cpp) --------------------
+    // Line `index` (0..8) of the text file to the clipboard with its
+    // formatting; false when there is no such line.
+    bool LineCopy(int index);
+    void M_CopyClick();
+    // The clipboard's text becomes the note's text; false when nothing changed.
+    bool M_PasteClick();
+    void M_LoadClick();
+    // A note text file (RTF) becomes the note's text; false, with a message,
+    // when the file is no such text or too large.
+    bool LoadNoteText(const std::wstring& path);
+    void M_SaveTextClick();
+    // The text as plain lines in code page 932, each ended by CR LF.
+    bool SaveAsText(const std::wstring& path);
+    void M_PrnClick();
+    void LineSpaceSet(int id);
+
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
 private:
@@ -162,6 +206,17 @@ private:
     void OnNcDoubleClick();
     static LRESULT CALLBACK RichProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
     LRESULT OnRichMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+    // Keys of the text area while editing in place; true when taken.
+    bool OnDirectKey(UINT msg, WPARAM wp);
+    // EN_CHANGE and the like from the text area.
+    void OnRichNotify(int code);
+    // The commands of PopupMenuY; false for any other id.
+    bool OnDirectCommand(int id);
+    // The commands on the whole text; false for any other id.
+    bool OnTextCommand(int id);
+    void OpenDirectMenu();
+    CHARFORMAT2W SelectionFormat() const;
+    void SetSelectionFormat(const CHARFORMAT2W& cf);
 
     NoteHost* host_ = nullptr;
     HWND richEdit_ = nullptr;
@@ -175,6 +230,10 @@ private:
     RECT home_{}, rescuedAt_{};
     int shownWaku_ = 1;
     UINT hiddenMenuId_ = 0;
+    AutoMenu menuY_;
+    HIMC imc_ = nullptr;          // the input context taken for editing in place
+    bool undoEnabled_ = false;    // "元に戻す": one level
+    bool cutEnabled_ = false, copyEnabled_ = false, pasteEnabled_ = false, deleteEnabled_ = false;
 };
 
 }  // namespace kelup

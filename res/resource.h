@@ -119,6 +119,29 @@
 #define ID_MRep               3107
 #define ID_M_EmptyRep         3108
 #define ID_M_MainMenu         3109
+// The context menu PopupMenuY of a note edited in place (3200-3299).
+#define IDR_POPUPMENUY        302
+#define ID_M_DirectExit       3200
+#define ID_M_CutD             3201
+#define ID_M_CopyD            3202
+#define ID_M_PasteD           3203
+#define ID_M_DeleteD          3204
+#define ID_M_SelectAllD       3205
+#define ID_M_UndoD            3206
+#define ID_M_Bold             3210
+#define ID_M_Italic           3211
+#define ID_M_UnderLine        3212
+#define ID_M_FormatCopy       3213
+#define ID_M_FormatPaste      3214
+#define ID_M_Color1           3215
+#define ID_Font1              3216
+#define ID_M_FontColor        3217
+#define ID_M_Date1            3220
+#define ID_M_Date2            3221
+#define ID_M_Date3            3222
+#define ID_M_Date4            3223
+#define ID_M_Time1            3224
+#define ID_M_Time2            3225
 // Entries of hidden notes in the main menu's "表示／非表示" submenu.
 #define ID_HIDDEN_FIRST       5000
 

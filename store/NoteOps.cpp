@@ -60,6 +60,8 @@ TKELUPSHI* NoteStore::NewTextNoteWindow(int slot, bool border, const RECT* place
 }
 
 void NoteStore::ReleaseTextNote(int slot) {
+    // A note peeled while edited in place leaves the other notes their mouse.
+    if (DirectEditNo == slot) DirectEditNo = kNoSlot;
     TextNotes.Free(slot);
     if (size_t(slot) < textWindows_.size()) textWindows_[size_t(slot)].reset();
 }

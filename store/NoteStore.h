@@ -54,7 +54,7 @@ public:
     // The note's text file: the data folder and its DataName.
     std::wstring TextFilePath(int slot) const;
     // A note being edited in place, or kNoSlot.
-    int DirectEditSlot() const { return DirectEditNo; }
+    int DirectEditSlot() const override { return DirectEditNo; }
     // The notes were read: saving them is safe.
     bool NotesLoaded() const { return notesLoaded_; }
 
@@ -70,7 +70,7 @@ public:
     int MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde);
     void RepKelup(int A, int B) override;
     bool RichEdSaveToFile(int NUM, const std::wstring& FName);
-    void SaveBackUpKdt(int N);
+    void SaveBackUpKdt(int N) override;
     long long GetfileSize(const std::wstring& FN) const;
     void NewNormalClick();
     void NewBMPClick();
@@ -119,6 +119,18 @@ public:
     void ArrivalSeen() override { shell_.ArrivalSeen(); }
     void M_LimitClick(int slot) override;
 
+    // --- In-place editing and text commands (EditOps.cpp) ---------------------------
+    void EnterDirectEdit(int slot) override;
+    void LeaveDirectEdit(int slot) override;
+    std::wstring TypedTextPath(int slot) const override;
+    std::wstring NoteTextPath(int slot) const override { return TextFilePath(slot); }
+    std::wstring DataFolder() const override { return Path.DataDir; }
+    bool WriteNoteText(int slot, bool withOrgCopy) override;
+    // The note shows its text file with the placeholders worked out, and
+    // its colours by date when it has a deadline.
+    void CompDate(int slot) override;
+    std::wstring SaveTextFolder() const override;
+
 private:
     HWND Owner() const { return shell_.MainHandle(); }
     void LoadDataMain(const std::wstring& FileName);
@@ -132,7 +144,6 @@ private:
     void ReleaseTextNote(int slot);
     void ApplyNewNoteDefaults(TKELUPSHI* note);
     void ApplyNoteTranslucency(TKELUPSHI* note);
-    void CompDate(int slot);
 
     Shell& shell_;
     const Settings& Config;

@@ -33,6 +33,8 @@ void NoteStore::AllocateSlots() {
 }
 
 void NoteStore::ReleaseNotes() {
+    // What was typed in place is kept, as when the editing is left.
+    if (TKELUPSHI* n = TextNotes.At(DirectEditNo)) n->M_DirectExitClick();
     for (int i = 0; i < MaxTextNotes; ++i)
         if (TextNotes.InUse(i)) ReleaseTextNote(i);
 }

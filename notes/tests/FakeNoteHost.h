@@ -7,6 +7,7 @@
 
 #include "app/Settings.h"
 #include "notes/NoteHost.h"
+#include "notes/RichText.h"
 
 namespace kelup::test {
 
@@ -19,7 +20,7 @@ public:
     bool NetDisabled() const override { return false; }
     bool EditorOpen() const override { return false; }
     bool LimitBusy() const override { return false; }
-    bool DirectEditing() const override { return false; }
+    bool DirectEditing() const override { return directEdit != 999; }
     bool TextSlotsFull() const override { return full; }
     void BringAppToFront() override {}
     // The captions of the hidden-note entries asked for, newest last.
@@ -44,10 +45,45 @@ public:
     bool HintShown() const override { return hintShown; }
     void ArrivalSeen() override {}
     void M_LimitClick(int) override {}
+    // In-place editing and text commands: the note's files in `folder`.
+    std::wstring folder;
+    int directEdit = 999;
+    int compDates = 0, backups = 0;
+    void EnterDirectEdit(int slot) override { directEdit = slot; }
+    void LeaveDirectEdit(int slot) override {
+        if (directEdit == slot) directEdit = 999;
+    }
+    int DirectEditSlot() const override { return directEdit; }
+    std::wstring TypedTextPath(int slot) const override {
+        std::wstring p = NoteTextPath(slot);
+        return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES ? p : std::wstring();
+    }
+    std::wstring NoteTextPath(int slot) const override {
+        return folder.empty() ? std::wstring() : folder + L"kelup" + std::to_wstring(slot) + L".kdt";
+    }
+    std::wstring DataFolder() const override { return folder; }
+    // Set by the test to the note under test: its text is written as the store does.
+    HWND noteText = nullptr;
+    bool WriteNoteText(int slot, bool) override;
+    void CompDate(int) override { ++compDates; }
+    void SaveBackUpKdt(int) override { ++backups; }
+    std::wstring SaveTextFolder() const override { return folder; }
     std::wstring hint;
     bool hintShown = false;
     DefaultDesign saved;
     int saves = 0;
 };
+
+inline bool FakeNoteHost::WriteNoteText(int slot, bool) {
+    std::wstring path = NoteTextPath(slot);
+    if (path.empty() || !noteText) return false;
+    std::string rtf = RichToRtf(noteText);
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    bool ok = WriteFile(f, rtf.data(), DWORD(rtf.size()), &done, nullptr) && done == rtf.size();
+    CloseHandle(f);
+    return ok;
+}
 
 }  // namespace kelup::test

@@ -638,6 +638,14 @@ int cmdHoldMutex(const Args& a) {
 // CF_TEXT too), replacing what was there.
 int cmdClipText(const Args& a) {
     std::wstring text = a.need(L"--text");
+    // --repeat N: the text N times over, for clipboards larger than a command line.
+    if (a.has(L"--repeat")) {
+        long long n = a.number(L"--repeat", 1);
+        if (n < 1 || n > 100000000 / std::max<long long>(1, (long long)text.size())) fail(kFail, L"bad --repeat");
+        std::wstring one = text;
+        text.reserve(one.size() * size_t(n));
+        for (long long i = 1; i < n; ++i) text += one;
+    }
     size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
     if (!mem) fail(kFail, L"GlobalAlloc failed");
@@ -807,7 +815,7 @@ const char kUsage[] =
     "  mutex        --name N\n"
     "  hold-mutex   --name N [--ms MS]\n"
     "  folders\n"
-    "  clip-text    --text T [--timeout MS]\n"
+    "  clip-text    --text T [--repeat N] [--timeout MS]\n"
     "  dde          --exec TEXT | --exec-file WINPATH [--service S] [--topic T] [--timeout MS]\n";
 
 }  // namespace
