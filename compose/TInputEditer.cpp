@@ -15,6 +15,7 @@
 #include "app/ShowMsg.h"
 #include "base/Clock.h"
 #include "base/FileOps.h"
+#include "compose/EditorIcons.h"
 #include "notes/RichText.h"
 #include "res/resource.h"
 
@@ -267,6 +268,10 @@ void TInputEditer::MakeToolbars() {
     toolBar1_ = make(ID_E_ToolBar1);
     SendMessageW(toolBar1_, TB_SETPADDING, 0, MAKELPARAM(4, 6));
     SendMessageW(toolBar1_, TB_LOADIMAGES, IDB_STD_SMALL_COLOR, LPARAM(HINST_COMMCTRL));
+    // The editor's own pictures follow the standard ones; text where there are none.
+    const int own = AddEditorIcons(reinterpret_cast<HIMAGELIST>(SendMessageW(toolBar1_, TB_GETIMAGELIST, 0, 0)));
+    auto icon = [own](EditorIcon i) { return own < 0 ? -1 : own + int(i); };
+    auto text = [own](const wchar_t* t) { return own < 0 ? t : nullptr; };
     add(toolBar1_, {{ID_E_btnOk, STD_FILESAVE, L"付箋紙へ表示", 0},
                     {0, 0, nullptr, 0},
                     {ID_E_Cut, STD_CUT, nullptr, 0},
@@ -276,16 +281,16 @@ void TInputEditer::MakeToolbars() {
                     {ID_E_ClearAll, STD_FILENEW, nullptr, 0},
                     {ID_E_Undo, STD_UNDO, nullptr, 0},
                     {0, 0, nullptr, 0},
-                    {ID_E_DateTimeWa, -1, L"日時", 0},
-                    {ID_E_LimitHan, -1, L"予定半", 0},
-                    {ID_E_LimitZen, -1, L"予定全", 0},
+                    {ID_E_DateTimeWa, icon(EditorIcon::Clock), text(L"日時"), 0},
+                    {ID_E_LimitHan, icon(EditorIcon::CalendarHan), text(L"予定半"), 0},
+                    {ID_E_LimitZen, icon(EditorIcon::CalendarZen), text(L"予定全"), 0},
                     {0, 0, nullptr, 0},
-                    {ID_E_Quote, -1, L"＞引用", 0},
-                    {ID_E_Quote2, -1, L"＞＞", 0},
-                    {ID_E_WordWrap, -1, L"折返", BTNS_CHECK},
+                    {ID_E_Quote, icon(EditorIcon::Quote), text(L"＞引用"), 0},
+                    {ID_E_Quote2, icon(EditorIcon::Quote2), text(L"＞＞"), 0},
+                    {ID_E_WordWrap, icon(EditorIcon::Wrap), text(L"折返"), BTNS_CHECK},
                     {0, 0, nullptr, 0},
-                    {ID_E_btnTrash, -1, L"ｷｬﾝｾﾙ", 0},
-                    {ID_E_btnRemove, -1, L"はがす", 0}});
+                    {ID_E_btnTrash, icon(EditorIcon::Cancel), L"ｷｬﾝｾﾙ", 0},
+                    {ID_E_btnRemove, icon(EditorIcon::Peel), L"はがす", 0}});
     SendMessageW(toolBar1_, TB_CHECKBUTTON, ID_E_WordWrap, TRUE);
 
     // ToolBar4: hide and show the lower area.
