@@ -468,5 +468,89 @@ TEST_F(ComposeWin, ScheduleInsertionLeavesTheCaretInFront) {
     EXPECT_FALSE(host_.schedules[0].asDeadline);
 }
 
+// The clipboard holding exactly the given formats.
+void SetClipboard(std::vector<std::pair<UINT, HANDLE>> formats) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    for (auto& [format, data] : formats) SetClipboardData(format, data);
+    CloseClipboard();
+}
+
+HGLOBAL GlobalOf(const void* data, size_t bytes) {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!mem) return nullptr;
+    memcpy(GlobalLock(mem), data, bytes);
+    GlobalUnlock(mem);
+    return mem;
+}
+
+HGLOBAL TextGlobal(const std::wstring& text) { return GlobalOf(text.c_str(), (text.size() + 1) * sizeof(wchar_t)); }
+
+HGLOBAL RtfGlobal(const std::string& rtf) { return GlobalOf(rtf.c_str(), rtf.size() + 1); }
+
+HBITMAP Picture() {
+    HDC screen = GetDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 32, 32);
+    ReleaseDC(nullptr, screen);
+    return bmp;
+}
+
+TEST_F(ComposeWin, PasteTakesTextOnly) {
+    const UINT rtf = RegisterClipboardFormatW(L"Rich Text Format");
+    const std::string boldRtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 \\b pasted\\b0}";
+    struct Case {
+        const char* name;
+        std::function<void()> fill;
+        int command;
+        std::wstring text;
+        bool bold;
+    } cases[] = {
+        {"a picture alone", [] { SetClipboard({{CF_BITMAP, Picture()}}); }, ID_E_Paste, L"keep", false},
+        {"a picture with text", [] { SetClipboard({{CF_BITMAP, Picture()}, {CF_UNICODETEXT, TextGlobal(L"words")}}); },
+         ID_E_Paste, L"wordskeep", false},
+        {"rich text", [&] { SetClipboard({{rtf, RtfGlobal(boldRtf)}, {CF_UNICODETEXT, TextGlobal(L"pasted")}}); },
+         ID_E_Paste, L"pastedkeep", true},
+        {"rich text as plain text", [&] { SetClipboard({{rtf, RtfGlobal(boldRtf)}, {CF_UNICODETEXT, TextGlobal(L"pasted")}}); },
+         ID_E_PasteText, L"pastedkeep", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring text;
+        bool bold = true;
+        int objects = -1;
+        EditDriven(*compose_, Request(), {Ready(), Type(L"keep"), Check([&](HWND e) {
+                                              SendMessageW(Memo(e), EM_SETSEL, 0, 0);
+                                              c.fill();
+                                          }),
+                                          Command(c.command), Check([&](HWND e) {
+                                              text = RichPlainText(Memo(e));
+                                              SendMessageW(Memo(e), EM_SETSEL, 0, 1);
+                                              CHARFORMAT2W cf{};
+                                              cf.cbSize = sizeof(cf);
+                                              SendMessageW(Memo(e), EM_GETCHARFORMAT, SCF_SELECTION,
+                                                           reinterpret_cast<LPARAM>(&cf));
+                                              bold = (cf.dwEffects & CFE_BOLD) != 0;
+                                              // No embedded object came in.
+                                              objects = 0;
+                                              for (wchar_t ch : text) objects += ch == 0xFFFC;
+                                          }),
+                                          Command(ID_E_Close)});
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(bold, c.bold);
+        EXPECT_EQ(objects, 0);
+    }
+}
+
+TEST_F(ComposeWin, PasteTooLargeIsRefusedWhole) {
+    std::wstring text;
+    EditDriven(*compose_, Request(kThreeLines),
+               {Ready(), Check([](HWND) {
+                    SetClipboard({{CF_UNICODETEXT, TextGlobal(std::wstring(16 * 1024 * 1024 + 8, L'a'))}});
+                }),
+                Press(ID_E_Paste), Answer(L"大きすぎる", IDOK), NoMessageBox(),
+                Check([&](HWND e) { text = RichPlainText(Memo(e)); }), Command(ID_E_Close)});
+    EXPECT_EQ(text, L"one\rtwo\rthree");
+}
+
 }  // namespace
 }  // namespace kelup
