@@ -552,5 +552,88 @@ TEST_F(ComposeWin, PasteTooLargeIsRefusedWhole) {
     EXPECT_EQ(text, L"one\rtwo\rthree");
 }
 
+// The file dialog's name box (an edit, or the edit of a combo box).
+HWND FileNameBox(HWND dlg) {
+    for (int id : {0x47c /* cmb13 */, 0x480 /* edt1 */}) {
+        HWND h = GetDlgItem(dlg, id);
+        if (h && IsWindowVisible(h)) return h;
+    }
+    return nullptr;
+}
+
+TEST_F(ComposeWin, KdtFileReplacesTheTextOnlyWhenItIsNoteText) {
+    const std::wstring file = folder_ + L"other.kdt";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const wchar_t* message;   // part of the message shown, or null
+        std::wstring text;
+    } cases[] = {
+        {"note text", "{\\rtf1\\ansi loaded\\par text}", nullptr, L"loaded\rtext"},
+        {"not RTF", "plain words, not a note", L"開けません", L"one\rtwo\rthree"},
+        {"too large", "{\\rtf1 " + std::string(9 * 1024 * 1024, 'x') + "}", L"大きすぎる", L"one\rtwo\rthree"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFileAtomic(file, c.bytes));
+        std::wstring text;
+        std::vector<Step> steps{Ready(), Press(ID_E_OpenKdt), [&](HWND) {
+            HWND dlg = nullptr;
+            for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, L"#32770", nullptr));)
+                if (IsWindowVisible(h) && GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId() &&
+                    FileNameBox(h))
+                    dlg = h;
+            if (!dlg) return false;
+            SetWindowTextW(FileNameBox(dlg), file.c_str());
+            PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return true;
+        }};
+        if (c.message) steps.push_back(Answer(c.message, IDOK));
+        steps.push_back(NoMessageBox());
+        steps.push_back([](HWND e) { return IsWindowEnabled(e) && GetForegroundWindow() == e; });
+        steps.push_back(Check([&](HWND e) { text = RichPlainText(Memo(e)); }));
+        steps.push_back(Command(ID_E_Close));
+        EditDriven(*compose_, Request(kThreeLines), steps);
+        EXPECT_EQ(text, c.text);
+    }
+    DeleteFileW(file.c_str());
+}
+
+TEST_F(ComposeWin, LinksAreRememberedForCopying) {
+    struct Case {
+        const char* name;
+        UINT button;
+        std::wstring url;
+        bool remembered;
+    } cases[] = {
+        {"right click on a web address", WM_RBUTTONDOWN, L"https://example.com/a", true},
+        {"left click on a file address", WM_LBUTTONUP, L"file://c:/windows/win.ini", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetClipboard({{CF_UNICODETEXT, TextGlobal(L"before")}});
+        std::wstring copied;
+        EditDriven(*compose_, Request(), {Ready(), Type(L"see " + c.url + L" now"), Check([&](HWND e) {
+                                              ENLINK link{};
+                                              link.nmhdr.hwndFrom = Memo(e);
+                                              link.nmhdr.idFrom = ID_E_Memo1;
+                                              link.nmhdr.code = EN_LINK;
+                                              link.msg = c.button;
+                                              link.chrg = {4, LONG(4 + c.url.size())};
+                                              SendMessageW(e, WM_NOTIFY, ID_E_Memo1, reinterpret_cast<LPARAM>(&link));
+                                          }),
+                                          Command(ID_E_CopyUrl), Check([&](HWND) {
+                                              if (!OpenClipboard(nullptr)) return;
+                                              if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+                                                  copied = static_cast<const wchar_t*>(GlobalLock(h));
+                                                  GlobalUnlock(h);
+                                              }
+                                              CloseClipboard();
+                                          }),
+                                          Command(ID_E_Close)});
+        EXPECT_EQ(copied, c.remembered ? c.url : L"before");
+    }
+}
+
 }  // namespace
 }  // namespace kelup
