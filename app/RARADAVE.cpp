@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "app/Bench.h"
 #include "app/ShowMsg.h"
 #include "base/Messages.h"
 #include "compose/Compose.h"
@@ -26,6 +27,8 @@ RARADAVE::RARADAVE()
       transfer_(std::make_unique<Transfer>(*this)),
       browse_(std::make_unique<TKLBrowse>()) {
     store_->Wire(dates_.get());
+    store_->WireEditor(compose_.get());
+    compose_->Wire(store_.get());
 }
 
 // The subsystems go in the reverse order of their making: DDE first, the
@@ -77,6 +80,11 @@ void RARADAVE::RememberUseTime(int useTime) {
     if (Config_.UseTime == useTime) return;
     Config_.UseTime = useTime;
     Ini.WriteInt(L"SPDATE", L"UseTime", useTime);
+}
+
+void RARADAVE::RememberEditerBkgnd(int on) {
+    Config_.EditerBkgnd = on;
+    Ini.WriteInt(L"Option", L"EditerBkgnd", on);
 }
 
 void RARADAVE::SaveDefaultDesign(const DefaultDesign& d) {
@@ -218,6 +226,15 @@ LRESULT RARADAVE::OnQuery(int id) {
         case QueryId::ShowTaskBar: return Config_.ShowTaskBar;
         case QueryId::NativeReceived: return LRESULT(lan_->NativeReceived());
         case QueryId::IpmReceived: return LRESULT(lan_->IpmReceived());
+        case QueryId::EditorReadyBench: {
+            long long ready = compose_->ReadyAt();
+            return newNoteAt_ != 0 && ready > newNoteAt_ ? LRESULT(ready - newNoteAt_) : -1;
+        }
+        case QueryId::EditorApplyBench: {
+            long long pressed = compose_->AppliedAt(), saved = store_->EditSavedAt();
+            return pressed != 0 && saved > pressed ? LRESULT(saved - pressed) : -1;
+        }
+        case QueryId::BareDialogBench: return LRESULT(BareDialogMicros(hwnd_));
         case QueryId::SaveBench: {
             if (!store_->NotesLoaded()) return -1;
             LARGE_INTEGER f, t0, t1;

@@ -68,6 +68,7 @@ public:
     void EnableTimer1(bool on) override;
     void SetBusy(bool on) override { State_.BusyFG = on ? 1 : 0; }
     void RememberUseTime(int useTime) override;
+    void RememberEditerBkgnd(int on) override;
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
@@ -146,6 +147,7 @@ private:
     unsigned char PictureDialogFG = 0; // the picture dialog of a new image note is open
     unsigned char MakingImageFG = 0;   // an image note is being made
     int OptionsOpen = 0;               // the options dialog is shown
+    long long newNoteAt_ = 0;          // when the last new-note command came (benchmark)
     // The program's own picture on the clipboard (an image note copied).
     UINT cfKelupPicture = 0;
     CustomColorEntries CustomColors;

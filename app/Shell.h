@@ -66,6 +66,8 @@ public:
     virtual void SetBusy(bool on) = 0;
     // The deadline dialog's use of a time of day, remembered for its next use.
     virtual void RememberUseTime(int useTime) = 0;
+    // The editor's "背景を付箋紙の色に合わせる" as last switched, kept in kelup.ini.
+    virtual void RememberEditerBkgnd(int on) = 0;
 
 protected:
     ~Shell() = default;

@@ -9,6 +9,7 @@
 #include "base/Messages.h"
 #include "notes/RichText.h"
 #include "notes/TKELUPSHI.h"
+#include "base/Clock.h"
 #include "res/resource.h"
 #include "compose/Compose.h"
 #include "dates/Deadlines.h"
@@ -209,6 +210,7 @@ void RARADAVE::RunTrayAction(const TrayChoice& choice) {
 }
 
 void RARADAVE::NewNormalClick() {
+    newNoteAt_ = MicrosNow();
     MinimizeCancel();
     store_->NewNormalClick();
 }

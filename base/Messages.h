@@ -56,6 +56,13 @@ enum class QueryId : int {
     // time in microseconds, and the next query gives its wall time.
     DateUpBench = 21,
     DateUpBenchWall = 22,
+    // Benchmarks of the compose editor, in microseconds (-1 when not measured):
+    // from the last new-note command to the editor ready for typing; from the
+    // last "付箋紙へ表示" to the note shown and saved; and, for comparison, a
+    // bare dialog with a rich edit made, shown and ready for typing.
+    EditorReadyBench = 23,
+    EditorApplyBench = 24,
+    BareDialogBench = 25,
 };
 
 inline constexpr int kSaveBenchRounds = 20;

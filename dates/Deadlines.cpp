@@ -46,6 +46,21 @@ DateRules Deadlines::Rules() const {
     return DateRules{s.UseColor1, s.UseColor2, s.UseColor3, s.Limit, s.OnlyDateCheck};
 }
 
+bool Deadlines::CheckingOn() const { return DeadlineCheckingOn(Rules()); }
+
+void Deadlines::ScheduleDeadline(int slot, double day, bool asDeadline) {
+    TKELUPSHI* n = store_.TextNote(slot);
+    if (!n) return;
+    if (asDeadline) n->K_Date = std::floor(day);
+    if (n->K_Date == 0) return;
+    n->LimitFG = 0;
+    n->LimitActFG = 0;
+    ColorByDate(slot);
+    n->PlaySndFG = 0;
+    // The deadline is kept at once, whatever the editor does next.
+    if (asDeadline) store_.SaveData();
+}
+
 void Deadlines::M_DateUp1Click() {
     ++DateUpdates_;
     const Settings& s = shell_.Config();

@@ -42,6 +42,13 @@ public:
     void CompDate(int slot);
     // The deadline dialog for the text note in `slot`, its result applied.
     void M_LimitClick(int slot);
+    // Deadlines are checked at all (a colour rule or the date check is on).
+    bool CheckingOn() const;
+    // A schedule date inserted in the editor for the note in `slot`: `day`
+    // becomes its deadline when `asDeadline` (the time of day and the
+    // every-day mark stay as they are); a note with a deadline is evaluated
+    // afresh either way.
+    void ScheduleDeadline(int slot, double day, bool asDeadline);
     // A deadline action (sound, blinking) runs: notes take no mouse meanwhile.
     bool LimitBusy() const { return LimitBusy_; }
     // For the test bench: date updates run, sounds asked for, blinks done.

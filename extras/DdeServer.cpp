@@ -2,6 +2,7 @@
 
 #include "app/Shell.h"
 #include "base/Cp932.h"
+#include "res/resource.h"
 #include "dates/Deadlines.h"
 #include "store/NoteStore.h"
 
@@ -48,7 +49,8 @@ void DdeServer::DdeExecute(const DdeCommand& cmd) {
         dates_.M_DateUp1Click();
         store_.M_ReShowClick();
     } else if (cmd.word == L"MakeKelupN") {
-        store_.NewNormalClick();
+        // The new note opens the editor: the conversation is answered first.
+        PostMessageW(shell_.MainHandle(), WM_COMMAND, ID_NewNormal, 0);
     } else if (cmd.word == L"MakeKelupB") {
         store_.NewBMPClick();
     } else if (cmd.word == L"DDEMAKEKELUP") {

@@ -278,6 +278,10 @@ void TKELUPSHI::OnCommand(int id) {
         case ID_M_StayOnBottom: M_StayOnBottomClick(); return;
         case ID_M_Border: M_BorderClick(); return;
         case ID_NewKelup: main->MakeKelup(L""); return;
+        // The editor may peel the note: nothing of it is touched afterwards.
+        case ID_String1: main->InputBoxExec(MyNumber, 0); return;
+        case ID_M_Send: main->InputBoxExec(MyNumber, 0); return;
+        case ID_M_Res: main->InputBoxExec(MyNumber, -1); return;
         case ID_MRep: main->RepKelup(MyNumber, 0); return;
         case ID_M_EmptyRep: main->RepKelup(MyNumber, 1); return;
         case ID_M_MainMenu: {

@@ -51,6 +51,9 @@ public:
     virtual bool HintShown() const = 0;
     // The deadline dialog for the note in `slot`, its result applied.
     virtual void M_LimitClick(int slot) = 0;
+    // The compose editor on the note in `slot` ("エディタ編集"); sendMode
+    // -1 opens it to reply. The note may be gone afterwards (peeled there).
+    virtual void InputBoxExec(int slot, int sendMode) = 0;
     // The pointer reached a note.
     virtual void ArrivalSeen() = 0;
 

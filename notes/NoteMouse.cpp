@@ -95,13 +95,16 @@ void TKELUPSHI::OnNcDoubleClick() {
         case DblClickAction::FocusAndEdit:
             SetForegroundWindow(hwnd_);
             SetFocus(richEdit_);
-            break;
+            host_->InputBoxExec(MyNumber, 0);   // the note may be gone after this
+            return;
+        case DblClickAction::Edit:
+            host_->InputBoxExec(MyNumber, 0);
+            return;
         case DblClickAction::DirectEdit:
             M_DirectClick();
             break;
-        case DblClickAction::Edit:
         case DblClickAction::AutoSize:
-            // The compose editor and auto-size come with those features.
+            // Auto-size comes with that feature.
             break;
     }
 }

@@ -75,6 +75,7 @@ public:
 
     // Colour of the window and the text area.
     void SetColor(int color);
+    int Color() const { return brushColor_; }
     // Frame style 0..6 (others show as 1); does not change WakuNum.
     void WakuSet(int wn);
     void ApplyLineSpace();

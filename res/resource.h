@@ -168,6 +168,10 @@
 #define IDC_SubDateOKHide     349
 #define IDC_SubDateDefault    350
 
+// A bare dialog with a rich edit: the yardstick of the editor's benchmark.
+#define IDD_BAREBENCH         390
+#define IDC_BareBenchEdit     391
+
 // The schedule-date dialog "予定日の挿入".
 #define IDD_SUBDATE1          360
 #define IDC_SubDate1Picker    361

@@ -126,7 +126,8 @@ bool ReadTextLines(const std::wstring& path, std::vector<std::wstring>& lines) {
 }  // namespace
 
 int NoteStore::MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde) {
-    // 1.
+    // 1. One editor at a time: a new note waits for the open one to close.
+    if (FName.empty() && compose_ && compose_->EditorOpen()) return kNoSlot;
     MakingNote = 0;
     int slot = TextNotes.LowestFree();
     if (slot == kNoSlot) return kNoSlot;
@@ -149,10 +150,19 @@ int NoteStore::MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde) {
     BringAppToFront();
     // 5.
     HWND re = note->RichEdit1();
+    bool discarded = false;
     if (FName.empty()) {
-        // The compose window fills a new empty note once it exists; until then
-        // the note starts with no text and its file is written now.
-        RichEdSaveToFile(slot, Path.DataDir + note->DataName);
+        // The compose editor fills the new note and writes its text file; a
+        // note it leaves without text is not kept.
+        if (compose_) {
+            DeleteFileW((Path.DataDir + L"Org\\" + note->DataName).c_str());
+            RunEditor(slot, 0, true);
+            if (shell_.State().Closing) return kNoSlot;
+            discarded = TextNotes.At(slot) != note;
+        } else {
+            RichEdSaveToFile(slot, Path.DataDir + note->DataName);
+        }
+        MakingNote = 0;
     } else {
         if (FName == L"///") {
             SendMessageW(re, EM_SETREADONLY, FALSE, 0);
@@ -163,7 +173,10 @@ int NoteStore::MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde) {
             note->SetBounds(note->Scale(dde.left), note->Scale(dde.top), r.right - r.left, r.bottom - r.top);
             for (const auto& line : dde.lines) RichAppendLine(re, line);
             CompDate(slot);
-        } else if (FName != L"@@@") {
+        } else if (FName == L"@@@") {
+            // The compose editor's text, as plain lines.
+            for (const auto& line : dde.lines) RichAppendLine(re, line);
+        } else {
             std::vector<std::wstring> lines;
             bool ok = ReadTextLines(FName, lines);
             for (const auto& line : lines) RichAppendLine(re, line);
@@ -181,6 +194,10 @@ int NoteStore::MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde) {
         CompDate(slot);
         note->LineCnt = int(RichLines(re).size());
         MakingNote = 0;
+    }
+    if (discarded) {
+        SaveData(Path.DataFilePath);
+        return kNoSlot;
     }
     // 6.
     if (FName.empty() || FName == L"///" || FName == L"@@@" || FName == L"|||") ApplyNoteTranslucency(note);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Shell.h"
+#include "compose/Compose.h"
 #include "extras/DdeCommand.h"
 #include "notes/NoteHost.h"
 #include "store/NoteRecord.h"
@@ -30,7 +31,7 @@ std::wstring TextFileName(int slot);
 // A stored place and size (pixels at 96 DPI) on the screen as it is scaled now.
 RECT ScaledPlace(int left, int top, int width, int height);
 
-class NoteStore final : public NoteHost {
+class NoteStore final : public NoteHost, public EditorHost {
 public:
     explicit NoteStore(Shell& shell);
     ~NoteStore();
@@ -39,6 +40,8 @@ public:
 
     // The date subsystem colours and computes notes as they are made.
     void Wire(Deadlines* dates) { dates_ = dates; }
+    // The compose editor in which notes are written.
+    void WireEditor(Compose* compose) { compose_ = compose; }
 
     // --- slots -------------------------------------------------------------
     void AllocateSlots();
@@ -130,6 +133,14 @@ public:
     // its colours by date when it has a deadline.
     void CompDate(int slot) override;
     std::wstring SaveTextFolder() const override;
+    void InputBoxExec(int slot, int sendMode) override;
+    // When the editor's text was last shown on its note and saved (benchmark clock).
+    long long EditSavedAt() const { return editSavedAt_; }
+
+    // --- what the compose editor asks ---------------------------------------------
+    int MakeNoteFromLines(const std::vector<std::wstring>& lines) override;
+    void ScheduleDeadline(int slot, double day, bool asDeadline) override;
+    bool DeadlineCheckingOn() const override;
 
 private:
     HWND Owner() const { return shell_.MainHandle(); }
@@ -144,11 +155,20 @@ private:
     void ReleaseTextNote(int slot);
     void ApplyNewNoteDefaults(TKELUPSHI* note);
     void ApplyNoteTranslucency(TKELUPSHI* note);
+    // The compose editor on a note; a note just made is discarded when the
+    // editor leaves it without text. The editor's result.
+    EditResult RunEditor(int slot, int sendMode, bool newNote);
+    // The editor's text becomes the note's text.
+    void EditResultSet(TKELUPSHI* note, const EditResult& r);
+    // A note that was just made goes again without a trace.
+    void DiscardNewNote(int slot);
 
     Shell& shell_;
     const Settings& Config;
     const Paths& Path;
     Deadlines* dates_ = nullptr;
+    Compose* compose_ = nullptr;
+    long long editSavedAt_ = 0;
 
     // Slot tables; the windows of the notes are owned here.
     SlotTable<TKELUPSHI> TextNotes;

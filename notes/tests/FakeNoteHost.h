@@ -45,6 +45,7 @@ public:
     bool HintShown() const override { return hintShown; }
     void ArrivalSeen() override {}
     void M_LimitClick(int) override {}
+    void InputBoxExec(int, int) override {}
     // In-place editing and text commands: the note's files in `folder`.
     std::wstring folder;
     int directEdit = 999;

@@ -37,6 +37,7 @@ public:
     void EnableTimer1(bool) override {}
     void SetBusy(bool) override {}
     void RememberUseTime(int) override {}
+    void RememberEditerBkgnd(int) override {}
 
 private:
     Settings config_;

@@ -6,6 +6,7 @@ command words that are not commands."""
 import pytest
 
 from kelup_bench import Q
+from test_menu import ID_E_btnOk, close_editor
 from test_store import configured, count, dde, notes, read_data, start_ready  # noqa: F401 (fixture)
 
 
@@ -34,6 +35,10 @@ def cmd(*lines: str) -> str:
 def test_command_makes_note(configured, command, note):
     h = start_ready(configured)
     dde(h, command)
+    if command == "MakeKelupN":
+        # The new note is written in the compose editor, opened once the
+        # conversation has been answered.
+        close_editor(h, ID_E_btnOk)
     found = [(n.left, n.top, n.text) for n in notes(h)]
     if note and note[0] is None:
         found = [(None, None, text) for _, _, text in found]

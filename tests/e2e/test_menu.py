@@ -35,6 +35,17 @@ def start_ready(h: KelupHost) -> KelupHost:
     return h
 
 
+EDITOR_CLASS = "TInputEditer"
+ID_E_btnOk = 6080   # the editor's "付箋紙へ表示"
+
+
+def close_editor(h: KelupHost, command: int) -> None:
+    ed = h.wait_window(cls=EDITOR_CLASS, visible=True, timeout=60)
+    h.kl("command", "--hwnd", ed["hwnd"], "--id", command)
+    # Made once and hidden between uses.
+    wait_until(lambda: not h.windows(cls=EDITOR_CLASS, visible=True), 30, what="the editor closed")
+
+
 def note_texts(h: KelupHost) -> list[str]:
     texts = []
     for w in h.windows(cls=TEXT_NOTE_CLASS, visible=True):
@@ -57,7 +68,13 @@ def test_tray_click_actions(configured, mouse_l, mouse_r, click, notes):
     h.seed_kelup_ini({"Option": {"MouseL": str(mouse_l), "MouseR": str(mouse_r)}})
     start_ready(h)
     assert (h.query(Q.MouseL), h.query(Q.MouseR)) == (mouse_l, mouse_r)
-    h.send(TRAY_CALLBACK, 1, click)
+    if notes:
+        # A new note opens the compose editor, which is modal: posted, and
+        # the note kept with "付箋紙へ表示".
+        h.send(TRAY_CALLBACK, 1, click, post=True)
+        close_editor(h, ID_E_btnOk)
+    else:
+        h.send(TRAY_CALLBACK, 1, click)
     assert h.query(Q.TextNoteCount) == notes
     assert len(h.windows(cls=TEXT_NOTE_CLASS, visible=True, children=False)) == notes
     assert h.message_boxes() == []
@@ -106,5 +123,6 @@ def test_hot_key_makes_a_text_note(configured, hot1, hot2, failures):
     # system tray that holds the program's icon is one.
     h.focus(h.wait_window(cls=WINE_TRAY_CLASS, visible=True))
     h.key("ctrl+alt+a")
+    close_editor(h, ID_E_btnOk)
     wait_until(lambda: h.query(Q.TextNoteCount) == 1, 30, what="a note made by the hot key")
     assert h.query(Q.ImageNoteCount) == 0

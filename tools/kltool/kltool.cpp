@@ -600,6 +600,45 @@ int cmdActivate(const Args& a) {
     return kOk;
 }
 
+// Types text into the foreground window as keyboard input: each character
+// as a Unicode key press and release, a line break as the Enter key.
+int cmdType(const Args& a) {
+    std::wstring text = a.need(L"--text");
+    std::vector<INPUT> in;
+    auto key = [&](WORD vk, WORD scan, DWORD flags) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        i.ki.wScan = scan;
+        i.ki.dwFlags = flags;
+        in.push_back(i);
+    };
+    for (size_t k = 0; k < text.size(); ++k) {
+        wchar_t c = text[k];
+        if (c == L'\\' && k + 1 < text.size() && text[k + 1] == L'n') {
+            ++k;
+            c = L'\n';
+        }
+        if (c == L'\n') {
+            key(VK_RETURN, 0, 0);
+            key(VK_RETURN, 0, KEYEVENTF_KEYUP);
+        } else {
+            key(0, c, KEYEVENTF_UNICODE);
+            key(0, c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+        }
+    }
+    // One event at a time with a pause, as a person types.
+    UINT sent = 0;
+    for (INPUT& i : in) {
+        sent += SendInput(1, &i, sizeof(INPUT));
+        Sleep(5);
+    }
+    Json j;
+    j.beginObject().key("events").num(static_cast<long long>(sent)).endObject();
+    out(j.text());
+    return sent == in.size() ? kOk : kFail;
+}
+
 int cmdProp(const Args& a) {
     HWND h = targetWindow(a);
     HANDLE v = GetPropW(h, a.need(L"--name").c_str());
@@ -831,7 +870,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"click", cmdClick},           {L"check", cmdCheck},            {L"send", cmdSend},
         {L"query", cmdQuery},           {L"wait-ready", cmdWaitReady},   {L"close", cmdClose},
         {L"endsession", cmdEndSession}, {L"command", cmdCommand},        {L"text", cmdText},
-        {L"settext", cmdSetText},       {L"activate", cmdActivate},      {L"prop", cmdProp},
+        {L"settext", cmdSetText},       {L"activate", cmdActivate},       {L"type", cmdType},      {L"prop", cmdProp},
         {L"mutex", cmdMutex},           {L"hold-mutex", cmdHoldMutex},   {L"folders", cmdFolders},
         {L"info", cmdInfo},             {L"dde", cmdDde},                {L"clip-text", cmdClipText}, {L"colours", cmdColours},
     };
