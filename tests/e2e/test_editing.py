@@ -171,3 +171,43 @@ def test_placeholders_show_as_typed_while_editing_and_a_second_note_ends_the_fir
     start_ready(h)
     assert by_pos(h)[(200, 200)].text == "あと40日 変更"
     stop(h)
+
+
+ID_M_Load = 3012
+NOT_NOTE_TEXT = "付箋紙文字ﾃﾞｰﾀではないため読み込めません"
+
+
+def load_file(h: KelupHost, note, winpath: str) -> None:
+    """"ロード" through its open dialog."""
+    post_command(h, note, ID_M_Load)
+    dlg = wait_until(lambda: next(iter(h.message_boxes()), None), 60, 0.2, what="open dialog")
+    edit = next(c for c in h.controls(dlg) if c["class"].lower() == "edit" and c.get("visible", True))
+    h.set_text(edit["hwnd"], winpath)
+    h.click(None, "開く(&O)", hwnd=dlg["hwnd"])
+
+
+def test_load_makes_a_note_text_file_the_notes_own_and_refuses_other_files(configured):
+    h = start_ready(configured)
+    make_note(h, ["before"], 200, 200)
+    note = by_pos(h)[(200, 200)]
+    data = h.data_dir()
+    h.win_to_linux(data + "plain.kdt").write_bytes(b"just a text file")
+    h.win_to_linux(data + "other.kdt").write_bytes(b"{\\rtf1\\ansi loaded {\\b text}\\par}")
+    before = text_file(h, 0)
+
+    # Not a note's text: a word, and nothing changes.
+    load_file(h, note, data + "plain.kdt")
+    box = wait_until(lambda: next((b for b in h.message_boxes() if h.message_text(b) == NOT_NOTE_TEXT), None),
+                     60, 0.2, what="refusal")
+    h.click(None, "OK", hwnd=box["hwnd"])
+    wait_until(lambda: not h.message_boxes(), 30, what="refusal answered")
+    assert note_text(h, note) == "before" and text_file(h, 0) == before
+
+    # A note's text: shown, and kept as the note's own across a restart.
+    load_file(h, note, data + "other.kdt")
+    wait_until(lambda: note_text(h, note) == "loaded text", 60, what="text loaded")
+    assert b"loaded" in text_file(h, 0)
+    stop(h)
+    start_ready(h)
+    assert by_pos(h)[(200, 200)].text == "loaded text"
+    stop(h)
