@@ -78,6 +78,9 @@ public:
     Compose& operator=(const Compose&) = delete;
 
     void Wire(EditorHost* host) { host_ = host; }
+    // Makes the editor window now (at start, once the main window exists),
+    // so the first opening only shows it.
+    void Prepare() { Editor(); }
 
     bool EditorOpen() const { return EditorOpen_; }
     // Shows the editor modally for one note and returns what it decided.

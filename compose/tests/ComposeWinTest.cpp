@@ -406,6 +406,35 @@ TEST_F(ComposeWin, MenuBarAndEditToolbarNeverBothHidden) {
     EXPECT_EQ(ini.GetInt(L"TOOLBAR3", L"VISIBLE", -1), 0);
 }
 
+TEST_F(ComposeWin, LowerAreaHidesAndTheWindowKeysSeeItShown) {
+    int heightShown = 0, heightHidden = 0, memoShown = 0, memoHidden = 0;
+    bool listHidden = false;
+    auto measure = [](HWND e, int& height, int& memo) {
+        RECT w, m;
+        GetWindowRect(e, &w);
+        GetWindowRect(Memo(e), &m);
+        height = w.bottom - w.top;
+        memo = m.bottom - m.top;
+    };
+    EditDriven(*compose_, Request(), {Ready(), Check([&](HWND e) { measure(e, heightShown, memoShown); }),
+                                      Command(ID_E_HidePanel), Check([&](HWND e) {
+                                          measure(e, heightHidden, memoHidden);
+                                          listHidden = !IsWindowVisible(GetDlgItem(e, ID_E_ListBox1));
+                                      }),
+                                      Command(ID_E_Close)});
+    EXPECT_TRUE(listHidden);
+    EXPECT_LT(heightHidden, heightShown);
+    EXPECT_EQ(memoHidden, memoShown);   // the window shrank by the lower area only
+    compose_->WriteWindowKeys();
+    IniFile ini(folder_ + L"kelup.ini");
+    EXPECT_EQ(ini.GetInt(L"Config", L"EditorShowPanelMode", -1), 1);
+    EXPECT_EQ(ini.GetInt(L"Config", L"EditorH", -1), heightShown);
+    // Shown again: hiding is what the button offers now.
+    HWND bar4 = GetDlgItem(compose_->EditorHandle(), ID_E_ToolBar4);
+    EXPECT_TRUE(SendMessageW(bar4, TB_ISBUTTONENABLED, ID_E_HidePanel, 0));
+    EXPECT_FALSE(SendMessageW(bar4, TB_ISBUTTONENABLED, ID_E_ShowPanel, 0));
+}
+
 TEST_F(ComposeWin, StandaloneHasNoLowerArea) {
     FakeShell alone(folder_, 1);
     Compose compose(alone);
