@@ -213,11 +213,16 @@ void TInputEditer::FormCreate() {
     // The menu bar and the edit toolbar are never hidden both.
     if (!barVisible_[0] && !barVisible_[2]) barVisible_[2] = true;
     FillFontNames();
+    // The lower area as it was at the last end: the window's height there
+    // was taken with the area shown.
+    const bool hidden = ShowPanelMode == 1;
+    ShowPanelMode = 0;
     if (!standalone_) {
-        EnableCommand(ID_E_HidePanel, ShowPanelMode == 0);
-        EnableCommand(ID_E_ShowPanel, ShowPanelMode == 1);
+        EnableCommand(ID_E_HidePanel, true);
+        EnableCommand(ID_E_ShowPanel, false);
     }
     Layout();
+    if (hidden && !standalone_) HidePanel();
 }
 
 void TInputEditer::MakeToolbars() {
@@ -517,6 +522,7 @@ EditResult TInputEditer::ShowModal(const EditRequest& request, EditorHost* host)
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    fprintf(stderr, "T loop end %lld\n", MicrosNow());
     if (owner && ownerWasEnabled) EnableWindow(owner, TRUE);
 
     result.EditUpdateFG = flags_.EditUpdateFG;
@@ -595,7 +601,8 @@ void TInputEditer::LoadText() {
 
 void TInputEditer::ReadyForTyping() {
     SetFocus(memo_);
-    UpdateWindow(hwnd_);
+    // Painted, controls included: what the person sees before typing.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     readyAt_ = MicrosNow();
 }
 
@@ -626,13 +633,16 @@ void TInputEditer::CloseWith(EditorCommand cmd) {
 }
 
 void TInputEditer::FormClose() {
+    fprintf(stderr, "T formclose %lld\n", MicrosNow());
     WriteToolbarKeys();
     EditorOpen = false;
     open_ = false;
     Memo1Exit();
     HWND owner = shell_.MainHandle();
     if (owner) EnableWindow(owner, TRUE);   // before hiding, so the activation goes back
-    ShowWindow(hwnd_, SW_HIDE);
+    fprintf(stderr, "T before hide %lld\n", MicrosNow());
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    fprintf(stderr, "T after hide %lld\n", MicrosNow());
     PostMessageW(hwnd_, WM_NULL, 0, 0);   // wakes the modal loop, which then ends
 }
 

@@ -433,6 +433,17 @@ TEST_F(ComposeWin, LowerAreaHidesAndTheWindowKeysSeeItShown) {
     HWND bar4 = GetDlgItem(compose_->EditorHandle(), ID_E_ToolBar4);
     EXPECT_TRUE(SendMessageW(bar4, TB_ISBUTTONENABLED, ID_E_HidePanel, 0));
     EXPECT_FALSE(SendMessageW(bar4, TB_ISBUTTONENABLED, ID_E_ShowPanel, 0));
+    // The next run's editor starts as this one was left.
+    Compose next(*shell_);
+    int heightNext = 0, memoNext = 0;
+    bool listNext = true;
+    EditDriven(next, Request(), {Ready(), Check([&](HWND e) {
+                                     measure(e, heightNext, memoNext);
+                                     listNext = IsWindowVisible(GetDlgItem(e, ID_E_ListBox1)) != 0;
+                                 }),
+                                 Command(ID_E_Close)});
+    EXPECT_FALSE(listNext);
+    EXPECT_EQ(heightNext, heightHidden);
 }
 
 TEST_F(ComposeWin, StandaloneHasNoLowerArea) {
