@@ -522,7 +522,6 @@ EditResult TInputEditer::ShowModal(const EditRequest& request, EditorHost* host)
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    fprintf(stderr, "T loop end %lld\n", MicrosNow());
     if (owner && ownerWasEnabled) EnableWindow(owner, TRUE);
 
     result.EditUpdateFG = flags_.EditUpdateFG;
@@ -633,16 +632,13 @@ void TInputEditer::CloseWith(EditorCommand cmd) {
 }
 
 void TInputEditer::FormClose() {
-    fprintf(stderr, "T formclose %lld\n", MicrosNow());
     WriteToolbarKeys();
     EditorOpen = false;
     open_ = false;
     Memo1Exit();
     HWND owner = shell_.MainHandle();
     if (owner) EnableWindow(owner, TRUE);   // before hiding, so the activation goes back
-    fprintf(stderr, "T before hide %lld\n", MicrosNow());
-    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    fprintf(stderr, "T after hide %lld\n", MicrosNow());
+    ShowWindow(hwnd_, SW_HIDE);
     PostMessageW(hwnd_, WM_NULL, 0, 0);   // wakes the modal loop, which then ends
 }
 
