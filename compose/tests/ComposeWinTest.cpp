@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <imm.h>
 #include <richedit.h>
 
 #include <gtest/gtest.h>
@@ -444,6 +445,30 @@ TEST_F(ComposeWin, LowerAreaHidesAndTheWindowKeysSeeItShown) {
                                  Command(ID_E_Close)});
     EXPECT_FALSE(listNext);
     EXPECT_EQ(heightNext, heightHidden);
+}
+
+bool ImeOpen(HWND h) {
+    HIMC imc = ImmGetContext(h);
+    if (!imc) return false;
+    bool open = ImmGetOpenStatus(imc) != 0;
+    ImmReleaseContext(h, imc);
+    return open;
+}
+
+TEST_F(ComposeWin, InputMethodOnWhileMemoHasTheFocus) {
+    for (int ime : {1, 0}) {
+        SCOPED_TRACE(ime);
+        shell_->config_.IME = ime;
+        bool whileOpen = !ime;
+        HWND memo = nullptr;
+        EditDriven(*compose_, Request(), {Ready(), Check([&](HWND e) {
+                                              memo = Memo(e);
+                                              whileOpen = ImeOpen(memo);
+                                          }),
+                                          Command(ID_E_Close)});
+        EXPECT_EQ(whileOpen, ime == 1);
+        EXPECT_FALSE(ImeOpen(memo));   // switched off again as the editor went
+    }
 }
 
 TEST_F(ComposeWin, StandaloneHasNoLowerArea) {
