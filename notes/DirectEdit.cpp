@@ -112,6 +112,8 @@ void TKELUPSHI::M_DirectExitClick() {
     InvalidateRect(richEdit_, nullptr, TRUE);
 }
 
+// Enabled and checked from the text area as it is at each opening: after a
+// cut, copy, paste or delete the entries show what can be done then.
 HMENU TKELUPSHI::PopupMenuY() {
     if (!menuY_) menuY_.reset(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUY)));
     HMENU m = GetSubMenu(menuY_.get(), 0);
@@ -154,22 +156,18 @@ void TKELUPSHI::SetSelectionFormat(const CHARFORMAT2W& cf) {
 void TKELUPSHI::M_CutDClick() {
     if (CopySelectionToClipboard(richEdit_, hwnd_))
         SendMessageW(richEdit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
-    cutEnabled_ = copyEnabled_ = deleteEnabled_ = false;
-    pasteEnabled_ = true;
 }
 
 void TKELUPSHI::M_CopyDClick() {
     CopySelectionToClipboard(richEdit_, hwnd_);
-    pasteEnabled_ = true;
 }
 
 void TKELUPSHI::M_PasteDClick() {
-    if (PasteClipboardText(richEdit_, hwnd_) == PasteResult::Pasted) cutEnabled_ = copyEnabled_ = deleteEnabled_ = false;
+    PasteClipboardText(richEdit_, hwnd_);
 }
 
 void TKELUPSHI::M_DeleteDClick() {
     SendMessageW(richEdit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L""));
-    cutEnabled_ = copyEnabled_ = deleteEnabled_ = false;
 }
 
 void TKELUPSHI::M_SelectAllDClick() { SendMessageW(richEdit_, EM_SETSEL, 0, -1); }
@@ -315,6 +313,7 @@ bool TKELUPSHI::OnDirectKey(UINT msg, WPARAM wp) {
     if (msg != WM_KEYDOWN) return false;
     const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
     if (wp == VK_ESCAPE) return true;
+    if (ctrl && !shift && !alt && wp == VK_INSERT) return M_CopyDClick(), true;
     if (shift && !ctrl && !alt) {
         if (wp == VK_DELETE) return M_DeleteDClick(), true;
         if (wp == VK_INSERT) return M_PasteDClick(), true;   // pasted as Ctrl+V is

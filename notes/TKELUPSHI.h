@@ -234,7 +234,6 @@ private:
     AutoMenu menuY_;
     HIMC imc_ = nullptr;          // the input context taken for editing in place
     bool undoEnabled_ = false;    // "元に戻す": one level
-    bool cutEnabled_ = false, copyEnabled_ = false, pasteEnabled_ = false, deleteEnabled_ = false;
 };
 
 }  // namespace kelup
