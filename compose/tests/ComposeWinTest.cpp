@@ -343,6 +343,42 @@ TEST_F(ComposeWin, QuotingThroughTheWindow) {
     EXPECT_EQ(caret, length);
 }
 
+TEST_F(ComposeWin, ReplyModeOpensQuoted) {
+    EditRequest reply = Request(kThreeLines);
+    reply.sendMode = -1;
+    std::vector<std::wstring> lines;
+    EditResult r = EditDriven(*compose_, reply, {Ready(), Check([&](HWND e) { lines = MemoLines(e); }),
+                                                 Command(ID_E_btnCloseM)});
+    EXPECT_EQ(lines, (std::vector<std::wstring>{L">one", L">two", L">three"}));
+    EXPECT_EQ(r.EditUpdateFG, 0);   // quoting on opening is not a change of the user's
+}
+
+TEST_F(ComposeWin, NameInsertedInFrontOfTheCaretOrAMessage) {
+    struct Case { const wchar_t* name; std::wstring text; } cases[] = {{L"山田", L"A山田B"}, {L"", L"AB"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.name)));
+        shell_->config_.MyName = c.name;
+        std::wstring text;
+        LONG caret = -1;
+        std::vector<Step> steps{Ready(), Type(L"AB"), Check([](HWND e) { SendMessageW(Memo(e), EM_SETSEL, 1, 1); }),
+                                Press(ID_E_Name)};
+        if (!*c.name) steps.push_back(Answer(L"名前が設定されていません。", IDOK));
+        steps.push_back(NoMessageBox());
+        steps.push_back([&](HWND e) {
+            text = RichPlainText(Memo(e));
+            if (*c.name && text == L"AB") return false;   // the command is on its way
+            CHARRANGE cr{};
+            SendMessageW(Memo(e), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&cr));
+            caret = cr.cpMin;
+            return true;
+        });
+        steps.push_back(Command(ID_E_Close));
+        EditDriven(*compose_, Request(), steps);
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(caret, 1);
+    }
+}
+
 TEST_F(ComposeWin, WordWrapSwitchKeepsTextAndFormat) {
     const std::string bold = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 plain \\b bold\\b0\\par second}";
     std::string before, after;
