@@ -77,6 +77,9 @@ class Q(enum.IntEnum):
     Blinks = 20
     DateUpBench = 21  # one date update a day later; CPU microseconds
     DateUpBenchWall = 22
+    EditorReadyBench = 23  # new-note command to editor ready, microseconds
+    EditorApplyBench = 24  # 付箋紙へ表示 to note shown and saved
+    BareDialogBench = 25   # a bare dialog with a rich edit, made and ready
 
 
 class BenchError(RuntimeError):
