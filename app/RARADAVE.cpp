@@ -35,7 +35,11 @@ RARADAVE::RARADAVE()
 // notes last.
 RARADAVE::~RARADAVE() = default;
 
-void RARADAVE::RecipientSearch() { lan_->RecipientSearch(); }
+void RARADAVE::RecipientSearch() {
+    // The compose editor is made now, so that its first use opens at once.
+    if (!State_.Closing) compose_->Prepare();
+    lan_->RecipientSearch();
+}
 
 bool RARADAVE::EditorOpen() const { return compose_->EditorOpen(); }
 

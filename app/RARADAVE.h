@@ -47,7 +47,7 @@ public:
     // Creates the window; its initialisation (FormCreate) runs during it.
     // False when the program must end (unsupported Windows).
     bool Create(AppWindow* app);
-    // The first search of the LAN, once the dialogs exist.
+    // The dialogs that live for the whole run, and the first search of the LAN.
     void RecipientSearch();
 
     // --- the Shell -----------------------------------------------------------
