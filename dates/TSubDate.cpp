@@ -6,6 +6,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "base/Dialog.h"
 #include "base/Messages.h"
 #include "dates/DateTime.h"
 #include "res/resource.h"
@@ -99,8 +100,7 @@ int TSubDate::ShowModal(HWND owner, DeadlineInput& io, int& useTime, const std::
     useTime_ = &resultUseTime;
     waveSound_ = &waveSound;
     testing_ = false;
-    INT_PTR r = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SUBDATE), owner, Proc,
-                                reinterpret_cast<LPARAM>(this));
+    INT_PTR r = RunDialog(this, IDD_SUBDATE, owner);
     io_ = nullptr;
     useTime_ = nullptr;
     waveSound_ = nullptr;
@@ -110,17 +110,10 @@ int TSubDate::ShowModal(HWND owner, DeadlineInput& io, int& useTime, const std::
     return int(r);
 }
 
-INT_PTR CALLBACK TSubDate::Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) SetWindowLongPtrW(dlg, DWLP_USER, lp);
-    auto* self = reinterpret_cast<TSubDate*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    return self ? self->OnMessage(dlg, msg, wp, lp) : FALSE;
-}
-
 INT_PTR TSubDate::OnMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
         case WM_INITDIALOG:
-            SendMessageW(dlg, WM_SETICON, ICON_BIG,
-                         reinterpret_cast<LPARAM>(LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")));
+            SetMainIcon(dlg);
             FormShow(dlg);
             return TRUE;
         case KM_SOUNDDONE:

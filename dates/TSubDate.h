@@ -36,9 +36,10 @@ public:
     // be made the result is 0 and nothing is written.
     int ShowModal(HWND owner, DeadlineInput& io, int& useTime, const std::wstring& waveSound);
 
-private:
-    static INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+    // The dialog's messages (see base/Dialog.h).
     INT_PTR OnMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
     void FormShow(HWND dlg);
     void FormClose(HWND dlg, int result);
     void btnJustClick(HWND dlg);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "base/Dialog.h"
 #include "res/resource.h"
 
 namespace kelup {
@@ -21,24 +22,16 @@ ScheduleChoice TSubDate1::ShowModal(HWND owner, bool checkingOn) {
     InitCommonControlsEx(&icc);
     choice_ = &choice;
     checkingOn_ = checkingOn;
-    INT_PTR r = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SUBDATE1), owner, Proc,
-                                reinterpret_cast<LPARAM>(this));
+    INT_PTR r = RunDialog(this, IDD_SUBDATE1, owner);
     choice_ = nullptr;
     if (r != 1) choice = ScheduleChoice{};
     return choice;
 }
 
-INT_PTR CALLBACK TSubDate1::Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) SetWindowLongPtrW(dlg, DWLP_USER, lp);
-    auto* self = reinterpret_cast<TSubDate1*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    return self ? self->OnMessage(dlg, msg, wp, lp) : FALSE;
-}
-
 INT_PTR TSubDate1::OnMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
         case WM_INITDIALOG:
-            SendMessageW(dlg, WM_SETICON, ICON_BIG,
-                         reinterpret_cast<LPARAM>(LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")));
+            SetMainIcon(dlg);
             FormShow(dlg);
             return TRUE;
         case WM_COMMAND:

@@ -23,9 +23,10 @@ public:
     // selection from one use to the next.
     ScheduleChoice ShowModal(HWND owner, bool checkingOn);
 
-private:
-    static INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+    // The dialog's messages (see base/Dialog.h).
     INT_PTR OnMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
     void FormShow(HWND dlg);
     void btnOKClick(HWND dlg);
     void ListBox1DblClick(HWND dlg);

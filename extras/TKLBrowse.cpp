@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "base/Dialog.h"
 #include "extras/Association.h"
 #include "res/resource.h"
 
@@ -21,24 +22,16 @@ std::wstring ItemText(HWND dlg, int id) {
 
 bool TKLBrowse::ShowModal(HWND owner, std::wstring& text) {
     text_ = text;
-    INT_PTR r = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_KLBROWSE), owner, Proc,
-                                reinterpret_cast<LPARAM>(this));
+    INT_PTR r = RunDialog(this, IDD_KLBROWSE, owner);
     if (r != IDOK) return false;
     text = text_;
     return true;
 }
 
-INT_PTR CALLBACK TKLBrowse::Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_INITDIALOG) SetWindowLongPtrW(dlg, DWLP_USER, lp);
-    auto* self = reinterpret_cast<TKLBrowse*>(GetWindowLongPtrW(dlg, DWLP_USER));
-    return self ? self->OnMessage(dlg, msg, wp, lp) : FALSE;
-}
-
 INT_PTR TKLBrowse::OnMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
         case WM_INITDIALOG: {
-            SendMessageW(dlg, WM_SETICON, ICON_BIG,
-                         reinterpret_cast<LPARAM>(LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")));
+            SetMainIcon(dlg);
             HWND combo = GetDlgItem(dlg, IDC_BrowseEdit1);
             for (const auto& entry : history_)
                 SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));

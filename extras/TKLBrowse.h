@@ -15,9 +15,10 @@ public:
     // `text` then holding the dialog's text (empty after "クリア").
     bool ShowModal(HWND owner, std::wstring& text);
 
-private:
-    static INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+    // The dialog's messages (see base/Dialog.h).
     INT_PTR OnMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+
+private:
     void btnBrowsClick(HWND dlg);
 
     std::vector<std::wstring> history_;   // confirmed during this run, not stored

@@ -132,15 +132,7 @@ HMENU TKELUPSHI::PopupMenuY() {
     return m;
 }
 
-void TKELUPSHI::OpenDirectMenu() {
-    HMENU m = PopupMenuY();
-    HideTextHint();
-    POINT pt;
-    GetCursorPos(&pt);
-    SetForegroundWindow(hwnd_);
-    TrackPopupMenu(m, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
-    PostMessageW(hwnd_, WM_NULL, 0, 0);
-}
+void TKELUPSHI::OpenDirectMenu() { TrackAtCursor(PopupMenuY()); }
 
 CHARFORMAT2W TKELUPSHI::SelectionFormat() const {
     CHARFORMAT2W cf{};

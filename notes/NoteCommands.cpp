@@ -107,14 +107,17 @@ void TKELUPSHI::OpenContextMenu() {
         OpenDirectMenu();
         return;
     }
-    HMENU m = PopupMenuX();
+    TrackAtCursor(PopupMenuX());
+    InvalidateRect(richEdit_, nullptr, TRUE);
+}
+
+void TKELUPSHI::TrackAtCursor(HMENU m) {
     HideTextHint();
     POINT pt;
     GetCursorPos(&pt);
     SetForegroundWindow(hwnd_);
     TrackPopupMenu(m, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
     PostMessageW(hwnd_, WM_NULL, 0, 0);
-    InvalidateRect(richEdit_, nullptr, TRUE);
 }
 
 void TKELUPSHI::M_ExecuteClick() {

@@ -192,6 +192,8 @@ private:
     LRESULT HitTest(POINT screen);
     void OnCommand(int id);
     void OpenContextMenu();
+    // A menu of the note at the pointer, hint hidden, until it closes.
+    void TrackAtCursor(HMENU m);
     void OnDropFiles(HDROP drop);
     // The pointer over the note: hint, cursor and translucency.
     void OnPointer(POINT client);
