@@ -40,6 +40,21 @@ struct EditRequest {
     std::wstring senderAddr, senderLine, senderSex;
 };
 
+// The lower area's choices as the editor closed with a send command: what
+// the sending reads (recipients, options, the typed address).
+struct SendRequest {
+    std::vector<std::wstring> recipients;   // ListBox2: one send-list entry each, in order
+    bool cb_SendOk = false;                 // 正常送信を確認する
+    bool cb_huseru = false;                 // 内容をふせて貼り付ける
+    bool cb_Password = false;               // 開封時パスワードを要求する (only with cb_huseru)
+    bool cb_Check = false;                  // 相手が読んだことを確認する
+    bool cb_Zenmen = false;                 // 相手に確認メッセージを表示する
+    int fileSendOpt = 0;                    // RG_FileSendOpt 0..3
+    std::wstring filePath;                  // FSelectFilePath: the file chosen for options 1 and 2
+    bool absenteeGroup = false;             // TreeView1 had "!!不在者" selected
+    std::wstring TypedAddr;                 // send mode 3: the address as typed
+};
+
 // What the opener reads after the editor has closed.
 struct EditResult {
     int EditUpdateFG = 0;     // 0 leave the note, 1 apply, 3 apply after the close question
@@ -51,6 +66,8 @@ struct EditResult {
     // when EditUpdateFG > 0.
     std::string rtf;
     int lineCount = 0;
+    // Set when EditSendMode > 0.
+    SendRequest send;
 };
 
 // What the editor asks of the rest of the program.
