@@ -63,7 +63,7 @@ struct EditResult {
     int KlnColor = 0;
     int EditerBkgnd = 1;      // as switched in the editor
     // Memo1 as RTF written without word wrap, and its paragraph count; set
-    // when EditUpdateFG > 0.
+    // when EditUpdateFG > 0 or EditSendMode > 0.
     std::string rtf;
     int lineCount = 0;
     // Set when EditSendMode > 0.

@@ -529,7 +529,7 @@ EditResult TInputEditer::ShowModal(const EditRequest& request, EditorHost* host)
     result.EditRemoveFG = flags_.EditRemoveFG;
     result.KlnColor = KlnColor;
     result.EditerBkgnd = EditerBkgnd;
-    if (result.EditUpdateFG > 0) {
+    if (result.EditUpdateFG > 0 || result.EditSendMode > 0) {
         // Written as its own paragraphs, whatever the window's wrapping.
         result.rtf = RichToRtf(memo_);
         result.lineCount = int(Lines().size());
