@@ -29,6 +29,7 @@ RARADAVE::RARADAVE()
     store_->Wire(dates_.get());
     store_->WireEditor(compose_.get());
     compose_->Wire(store_.get());
+    store_->WireSending(lan_.get());
 }
 
 // The subsystems go in the reverse order of their making: DDE first, the

@@ -35,6 +35,11 @@ EditResult Compose::Edit(const EditRequest& request) {
     return result;
 }
 
+void Compose::AddRecentRecipients(const std::vector<std::wstring>& entries) {
+    // The menu of recent recipients is kept by the recipients area.
+    (void)entries;
+}
+
 std::vector<std::wstring> Compose::Lines() const {
     return editor_ ? editor_->Lines() : std::vector<std::wstring>{};
 }

@@ -114,6 +114,9 @@ public:
 
     // Shutdown: the editor closes without asking.
     void CloseEditor();
+    // After a send: its recipients (send-list entries) go on top of the menu
+    // of recent recipients.
+    void AddRecentRecipients(const std::vector<std::wstring>& entries);
     // "kelup.frh": the recipient-list menu items.
     void WriteRecipientMenuItems();
     // The editor's window sizes and the default note design, in kelup.ini.

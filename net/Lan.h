@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "app/Shell.h"
+#include "net/NetLog.h"
+#include "net/OutgoingNote.h"
 #include "net/PacketTime.h"
 #include "net/SendList.h"
+#include "net/SendRules.h"
 
 namespace kelup {
 
@@ -20,7 +23,10 @@ struct DiscoverySelf;
 struct DiscoveryOutcome;
 enum class NativeCommand;
 
-class Lan {
+class Transcript;
+struct ResultPacket;
+
+class Lan : public NoteSending {
 public:
     explicit Lan(Shell& shell);
     ~Lan();
@@ -57,7 +63,19 @@ public:
     unsigned long NativeReceived() const { return nativeReceived; }
     unsigned long IpmReceived() const { return ipmReceived; }
 
+    // --- sending a note, and the answers to it ---------------------------------
+    void WireTranscript(Transcript* t) { transcript_ = t; }
+    bool KelupSendAction(const OutgoingNote& note, const SendRequest& request, int mode) override;
+    // A send waits for its answers: another cannot start meanwhile.
+    bool Sending();
+
 private:
+    // The single-recipient send: the packet, a wait, and the retries.
+    void KelupSend(const std::string& data, const std::wstring& ipa, int slot);
+    // KL_RECIEVE, KL_FULL and KL_ERR to a send of ours.
+    void OnSendAnswer(NativeCommand command, const ResultPacket& packet);
+    // The application comes forward unless the editor is open.
+    void BringAppForward();
     DiscoverySelf DiscoveryView();
     void ApplyDiscovery(const DiscoveryOutcome& o, bool ipMessenger);
     bool Off() const { return shell_.State().NetDisabled != 0 || shell_.State().NetworkOff != 0; }
@@ -84,6 +102,14 @@ private:
     // Extra addresses announcements also go to, each "address[ : comment]".
     std::vector<std::wstring> IPAddrList;
     PacketNumberClock packetNumbers;
+
+    SendWait wait_;
+    bool inKelupSend_ = false;
+    DWORD multiSentAt_ = 0;
+    // How long a send to several waits for its answers at most.
+    static constexpr DWORD kMultiSendPatience = 30000;
+    Transcript* transcript_ = nullptr;
+    NetLog netLog_;
 
     unsigned long nativeReceived = 0;
     unsigned long ipmReceived = 0;

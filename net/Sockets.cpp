@@ -50,7 +50,7 @@ void SendTo(SOCKET s, const std::string& bytes, const std::wstring& ip, int port
 
 }  // namespace
 
-Lan::Lan(Shell& shell) : shell_(shell), Config(shell.Config()), Path(shell.Path()) {}
+Lan::Lan(Shell& shell) : shell_(shell), Config(shell.Config()), Path(shell.Path()), netLog_(Config, Path) {}
 
 Lan::~Lan() { IP_Close(); }
 
@@ -242,6 +242,11 @@ void Lan::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
             case NativeCommand::BcAns:
                 if (auto* r = std::get_if<ResultPacket>(&packet->body))
                     ApplyDiscovery(OnBcAns(lists, DiscoveryView(), *r, source), false);
+                break;
+            case NativeCommand::Recieve:
+            case NativeCommand::Full:
+            case NativeCommand::Err:
+                if (auto* r = std::get_if<ResultPacket>(&packet->body)) OnSendAnswer(packet->command, *r);
                 break;
             default:
                 // Notes, receipts, transfers and shutdown requests are handled

@@ -87,6 +87,44 @@ int EffectsToStyle(DWORD e) {
            (e & CFE_STRIKEOUT ? 1 : 0);
 }
 
+TextFont RichFontAtParagraph(HWND re, int paragraph) {
+    int count = int(SendMessageW(re, EM_GETLINECOUNT, 0, 0));
+    int start = 0;
+    // Lines of the control are paragraphs only without word wrap: walk the
+    // text for the paragraph's first character instead.
+    if (paragraph > 0 && count > 1) {
+        GETTEXTLENGTHEX gl{GTL_DEFAULT, 1200};
+        int len = int(SendMessageW(re, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gl), 0));
+        std::wstring text(size_t(len) + 1, L'\0');
+        GETTEXTEX gt{};
+        gt.cb = DWORD(text.size() * sizeof(wchar_t));
+        gt.flags = GT_DEFAULT;
+        gt.codepage = 1200;
+        int got = int(SendMessageW(re, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt), reinterpret_cast<LPARAM>(text.data())));
+        int seen = 0;
+        for (int i = 0; i < got && seen < paragraph; ++i) {
+            if (text[size_t(i)] == L'\r') {
+                ++seen;
+                start = i + 1;
+            }
+        }
+    }
+    CHARRANGE keep{};
+    SendMessageW(re, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&keep));
+    CHARRANGE at{start, start + 1};
+    SendMessageW(re, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    SendMessageW(re, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    SendMessageW(re, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&keep));
+    TextFont f;
+    f.name = cf.szFaceName;
+    f.size = cf.yHeight / 20;
+    f.color = cf.crTextColor;
+    f.style = EffectsToStyle(cf.dwEffects);
+    return f;
+}
+
 void RichSetFont(HWND re, const TextFont& font) {
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof(cf);

@@ -32,6 +32,9 @@ struct TextFont {
 };
 // The typing font and the font of all text there is.
 void RichSetFont(HWND re, const TextFont& font);
+// The font at the start of paragraph `paragraph` (the last one when there
+// are fewer).
+TextFont RichFontAtParagraph(HWND re, int paragraph);
 // Font code digits to CHARFORMAT effects, and back.
 DWORD StyleToEffects(int style);
 int EffectsToStyle(DWORD effects);

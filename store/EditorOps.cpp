@@ -9,7 +9,9 @@
 #include "app/AppWindow.h"
 #include "base/Clock.h"
 #include "base/FileOps.h"
+#include "dates/DateTime.h"
 #include "dates/Deadlines.h"
+#include "net/OutgoingNote.h"
 #include "notes/RichText.h"
 #include "notes/TKELUPSHI.h"
 
@@ -96,16 +98,60 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
         SaveData();
         editSavedAt_ = MicrosNow();
     }
+    // The send the editor asked for: an unchanged note goes as it is (9).
+    bool sendRefused = false;
+    if (r.EditSendMode > 0 && sending_) {
+        int mode = r.EditUpdateFG == 0 && r.EditSendMode != 3 ? 9 : r.EditSendMode;
+        sendRefused = !SendNote(note, r, mode);
+        if (shell_.State().Closing) return r;
+        note = TextNotes.At(slot);
+        if (!note) return r;
+    }
     SendMessageW(note->RichEdit1(), EM_SETSEL, 0, 0);
     SendMessageW(note->RichEdit1(), EM_SCROLLCARET, 0, 0);
     note->ApplyAlpha();
-    if (r.EditRemoveFG == 1) {
+    // A note to be peeled after its send stays when the send was refused.
+    if (r.EditRemoveFG == 1 && !(r.EditSendMode > 0 && sendRefused)) {
         if (timer) shell_.EnableTimer1(true);
-        PeelNote(slot, Config.UseLog1 == 1 ? PeelKind::Log1 : PeelKind::Exit);
+        // A note sent and peeled always leaves a log entry.
+        bool log = Config.UseLog1 == 1 || (r.EditSendMode == 2 && !sendRefused);
+        PeelNote(slot, log ? PeelKind::Log1 : PeelKind::Exit);
         return r;
     }
     resume();
     return r;
+}
+
+bool NoteStore::SendNote(TKELUPSHI* note, const EditResult& r, int mode) {
+    OutgoingNote out;
+    out.slot = note->MyNumber;
+    out.colour = note->ORGColor;
+    RECT b = note->Bounds();
+    out.left = b.left, out.top = b.top, out.width = b.right - b.left, out.height = b.bottom - b.top;
+    out.tomei = note->Tomei;
+    out.waku = note->WakuNum;
+    if (note->K_Date != 0 && note->EveryDay != 1) {
+        CivilDateTime d = DecodeDateTime(note->K_Date);
+        out.deadline = LocalDateTime{d.year, d.month, d.day, d.hour, d.minute, d.second};
+    }
+    out.openFName = note->OpenFName;
+    out.title = RichFontAtParagraph(note->RichEdit1(), 0);
+    out.body = RichFontAtParagraph(note->RichEdit1(), 1);
+    out.lines = compose_ ? compose_->Lines() : std::vector<std::wstring>{};
+    // A changed note with a deadline goes with its placeholders as typed.
+    out.rtf = r.rtf;
+    const std::wstring org = Path.DataDir + L"Org\\" + note->DataName;
+    if (note->K_Date != 0 && mode != 9 && FileExists(org)) {
+        std::string bytes;
+        if (ReadWholeFile(org, bytes)) out.rtf = std::move(bytes);
+    }
+    const int sendMode = mode == 9 ? 1 : mode;
+    if (!sending_->KelupSendAction(out, r.send, mode)) return false;
+    if (shell_.State().Closing) return true;
+    // Recipients of a send (not of a send to an absentee) go to the editor's
+    // menu of recent recipients.
+    if (sendMode != 3 && !r.send.absenteeGroup && compose_) compose_->AddRecentRecipients(r.send.recipients);
+    return true;
 }
 
 void NoteStore::EditResultSet(TKELUPSHI* note, const EditResult& r) {

@@ -24,6 +24,7 @@ namespace kelup {
 class TKELUPSHI;
 class TBMPKELUPSHI;
 class Deadlines;
+class NoteSending;
 class NoteHint;
 
 // "kelup" + slot + ".kdt": the name of a text note's text file.
@@ -42,6 +43,8 @@ public:
     void Wire(Deadlines* dates) { dates_ = dates; }
     // The compose editor in which notes are written.
     void WireEditor(Compose* compose) { compose_ = compose; }
+    // Where notes are sent when the editor closes with a send command.
+    void WireSending(NoteSending* sending) { sending_ = sending; }
 
     // --- slots -------------------------------------------------------------
     void AllocateSlots();
@@ -160,6 +163,8 @@ private:
     EditResult RunEditor(int slot, int sendMode, bool newNote);
     // The editor's text becomes the note's text.
     void EditResultSet(TKELUPSHI* note, const EditResult& r);
+    // The send the editor asked for; false when nothing was sent.
+    bool SendNote(TKELUPSHI* note, const EditResult& r, int mode);
     // A note that was just made goes again without a trace.
     void DiscardNewNote(int slot);
 
@@ -168,6 +173,7 @@ private:
     const Paths& Path;
     Deadlines* dates_ = nullptr;
     Compose* compose_ = nullptr;
+    NoteSending* sending_ = nullptr;
     long long editSavedAt_ = 0;
 
     // Slot tables; the windows of the notes are owned here.
