@@ -8,6 +8,8 @@
 #include "compose/Compose.h"
 #include "dates/Deadlines.h"
 #include "extras/DdeServer.h"
+#include "extras/HistoryLogs.h"
+#include "extras/THistBox.h"
 #include "extras/TKLBrowse.h"
 #include "net/Lan.h"
 #include "res/resource.h"
@@ -25,7 +27,8 @@ RARADAVE::RARADAVE()
       compose_(std::make_unique<Compose>(*this)),
       templates_(std::make_unique<Templates>(*this)),
       transfer_(std::make_unique<Transfer>(*this)),
-      browse_(std::make_unique<TKLBrowse>()) {
+      browse_(std::make_unique<TKLBrowse>()),
+      hist_(std::make_unique<THistBox>(*this)) {
     store_->Wire(dates_.get());
     store_->WireEditor(compose_.get());
     compose_->Wire(store_.get());
@@ -39,10 +42,19 @@ RARADAVE::~RARADAVE() = default;
 void RARADAVE::RecipientSearch() {
     // The compose editor is made now, so that its first use opens at once.
     if (!State_.Closing) compose_->Prepare();
+    if (!State_.Closing) hist_->Create();
     lan_->RecipientSearch();
 }
 
 bool RARADAVE::EditorOpen() const { return compose_->EditorOpen(); }
+
+Transcript* RARADAVE::History() { return hist_.get(); }
+
+void RARADAVE::M_HistOpenClick() {
+    bool checked = (GetMenuState(popup_, ID_M_HistOpen, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    CheckMenuItem(popup_, ID_M_HistOpen, MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
+    hist_->SetShown(!checked);
+}
 
 bool RARADAVE::ChooseColour(HWND owner, int& color) {
     // The custom colours live as "ColorA=RRGGBB" entries (hexadecimal 0x00BBGGRR).
@@ -288,6 +300,9 @@ void RARADAVE::OnCommand(int id) {
         case ID_M_AllRemoveI: M_AllRemoveIClick(); break;
         case ID_M_Undo: store_->M_UndoClick(); break;
         case ID_M_Log1: store_->M_Log1Click(); break;
+        case ID_M_NLOG: M_NLOGClick(*this); break;
+        case ID_M_Log2: M_Log2Click(*this); break;
+        case ID_M_HistOpen: M_HistOpenClick(); break;
         case ID_M_AllRemoveN: store_->M_AllRemoveNClick(); break;
         case ID_M_AllHide: store_->M_AllHideClick(); break;
         case ID_M_ReShow: store_->M_ReShowClick(); break;

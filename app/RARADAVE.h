@@ -30,6 +30,8 @@ class Compose;
 class Templates;
 class Transfer;
 class TKLBrowse;
+class THistBox;
+class Transcript;
 
 inline constexpr wchar_t kAppTitle[] = L"ケラップx64";
 inline constexpr wchar_t kMainClass[] = L"RARADAVE";
@@ -106,6 +108,10 @@ private:
     void MinimizeCancel();
     void M_HELPClick();
     void M_AllRemoveIClick();
+    // "履歴窓を開く": the history window shown or hidden, with the entry's check.
+    void M_HistOpenClick();
+    // The history window, where the LAN side and the store write their entries.
+    Transcript* History();
     void AboutBoxOpen();
     // Not there yet: the about box, notes from templates and template files,
     // and image notes made from the clipboard's picture. Each does nothing
@@ -175,6 +181,7 @@ private:
     std::unique_ptr<Transfer> transfer_;
     // Dialogs that live for the whole run.
     std::unique_ptr<TKLBrowse> browse_;
+    std::unique_ptr<THistBox> hist_;
 };
 
 }  // namespace kelup

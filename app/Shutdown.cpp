@@ -6,6 +6,7 @@
 #include "base/Messages.h"
 #include "compose/Compose.h"
 #include "extras/DdeServer.h"
+#include "extras/THistBox.h"
 #include "net/Lan.h"
 #include "store/NoteStore.h"
 
@@ -18,7 +19,8 @@ void RARADAVE::ProgramEnd() {
     State_.Closing = 1;
     KillTimer(hwnd_, kTimer1);
     dde_->Stop();
-    // 2. The history window closes with its feature.
+    // 2.
+    hist_->FormClose();
     compose_->CloseEditor();
     // 3.
     UnregisterHotKeys();

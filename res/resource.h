@@ -254,3 +254,17 @@
 #define ID_E_ToolBar2         6104
 #define ID_E_ToolBar3         6105
 #define ID_E_ToolBar4         6106
+
+// The history window THistBox: its context menu (630) and commands and
+// controls (3400-3449).
+#define IDR_HISTMENU          630
+#define ID_H_Copy             3400
+#define ID_H_Simple           3401
+#define ID_H_Font             3402
+#define ID_H_StrColS          3403
+#define ID_H_StrColR          3404
+#define ID_H_HistBkColor      3405
+#define ID_H_Last             3406
+#define ID_H_Clear            3407
+#define IDC_HistRichEdit1     3420
+#define IDC_HistbtnClear      3421
