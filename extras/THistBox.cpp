@@ -116,6 +116,7 @@ void THistBox::Create() {
     LRESULT mask = SendMessageW(richEdit1_, EM_GETEVENTMASK, 0, 0);
     SendMessageW(richEdit1_, EM_SETEVENTMASK, 0, mask | ENM_LINK);
     SendMessageW(richEdit1_, EM_AUTOURLDETECT, 1, 0);
+    for (const auto& [lines, side] : std::exchange(pending_, {})) AddLines(lines, side);
     // 5.
     if (OPEN == 1) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }
@@ -152,7 +153,11 @@ bool THistBox::Shown() const { return hwnd_ && IsWindowVisible(hwnd_); }
 // --- the transcript -----------------------------------------------------------
 
 void THistBox::AddLines(const std::vector<std::wstring>& lines, Side side) {
-    if (!hwnd_ || lines.empty()) return;
+    if (lines.empty()) return;
+    if (!richEdit1_) {
+        pending_.emplace_back(lines, side);
+        return;
+    }
     CaretToEnd(richEdit1_);
     // The new lines take the colour of their direction; a link before them
     // does not reach into them.

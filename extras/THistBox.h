@@ -9,6 +9,7 @@
 #include <richedit.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/IniFile.h"
@@ -80,6 +81,8 @@ private:
     std::wstring FONTNAME;
     int SimpleFG = 0;
     bool closed_ = false;
+    // Entries written before the window was made, added once it is.
+    std::vector<std::pair<std::vector<std::wstring>, Side>> pending_;
 
     HWND richEdit1_ = nullptr;
     HWND btnClear_ = nullptr;       // fills Panel1, the bottom strip

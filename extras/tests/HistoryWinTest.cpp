@@ -142,6 +142,14 @@ TEST_F(HistoryWindow, EntriesTakeTheColourOfTheirSideAndKeepItWhenColoursChange)
     EXPECT_EQ(h->SentColour(), RGB(0, 0, 255));
 }
 
+TEST_F(HistoryWindow, EntriesBeforeTheWindowIsMadeAreKept) {
+    THistBox h(shell);
+    h.AddLines({L" ", L"early"}, Transcript::Side::Received);
+    EXPECT_FALSE(h.Shown());
+    h.Create();
+    EXPECT_EQ(RichLines(h.RichEdit1()), (std::vector<std::wstring>{TranscriptHeader(TodayText()), L" ", L"early"}));
+}
+
 TEST_F(HistoryWindow, ClearLeavesTheHeaderWithToday) {
     auto h = Make();
     h->AddLines({L" ", L"2026/12/08 10:00:00", L"From: 山田", L"http://example.com/"}, Transcript::Side::Received);

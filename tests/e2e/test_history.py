@@ -19,6 +19,7 @@ HIST_CLASS = "THistBox"
 HIST_TITLE = "履歴"
 RICH_EDIT_CLASS = "richedit50w"
 ID_M_NLOG = 1026
+ID_M_Log2 = 1027
 ID_M_HistOpen = 1046
 ID_H_Simple = 3401
 WS_CAPTION = 0x00C00000
@@ -167,4 +168,28 @@ def test_editor_that_cannot_start(configured, editor):
     start_ready(h)
     h.command(ID_M_NLOG)
     assert answer_box(h) == "エディタを開けません"
+    stop(h)
+
+
+def test_day_log_command_opens_the_chosen_day_file(configured, standin_exe):
+    h = configured
+    seed_options(h, Option={"Editer": standin_editor(h, standin_exe)})
+    start_ready(h)
+    day = data_path(h, "Log\\20261208.log")
+    day.write_bytes(b"\r\nday file\r\n")
+    h.command(ID_M_Log2)
+    dlg = wait_until(lambda: next(iter(h.message_boxes()), None), 60, 0.2, what="open dialog")
+    edit = next(c for c in h.controls(dlg) if c["class"].lower() == "edit" and c.get("visible", True))
+    # A bare name: the dialog starts in the log folder.
+    h.set_text(edit["hwnd"], "20261208.log")
+    h.click(None, "開く(&O)", hwnd=dlg["hwnd"])
+    panel = h.wait_window(STANDIN_TITLE, visible=True, timeout=60)
+    try:
+        args = wait_until(lambda: arguments_of(h, "kelup_standin.exe"), 30, 0.2, what="the stand-in's command line")
+        assert [[a.lower() for a in x] for x in args] == [[(h.data_dir() + "Log\\20261208.log").lower()]]
+    finally:
+        main = h.windows(cls="RARADAVE", pid=panel["pid"])
+        if main:
+            h.send(0x0010, hwnd=main[0]["hwnd"], post=True)   # WM_CLOSE
+        wait_until(lambda: not h.find_window(STANDIN_TITLE), 30, 0.2, what="the stand-in gone")
     stop(h)
