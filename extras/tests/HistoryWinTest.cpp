@@ -237,6 +237,65 @@ TEST_F(HistoryWindow, MadeInSimpleModeAndShownAsTheSettingsSay) {
     EXPECT_EQ(win.bottom - win.top, 234);
 }
 
+// The message box of this thread, answered with `button` once it shows;
+// its texts are kept.
+struct BoxAnswer {
+    int button = IDNO;
+    std::wstring seen;
+    int boxes = 0;
+};
+BoxAnswer* g_answer = nullptr;
+
+void CALLBACK AnswerTick(HWND, UINT, UINT_PTR, DWORD) {
+    struct Look { HWND found = nullptr; } look;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM p) -> BOOL {
+        wchar_t cls[16] = L"", title[64] = L"";
+        GetClassNameW(h, cls, 16);
+        GetWindowTextW(h, title, 64);
+        if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h) && lstrcmpW(title, L"ケラップx64") == 0) {
+            reinterpret_cast<Look*>(p)->found = h;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&look));
+    if (!look.found || !g_answer) return;
+    for (HWND c = GetWindow(look.found, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t t[512] = L"";
+        GetWindowTextW(c, t, 512);
+        g_answer->seen += std::wstring(t) + L"|";
+    }
+    ++g_answer->boxes;
+    PostMessageW(look.found, WM_COMMAND, MAKEWPARAM(g_answer->button, BN_CLICKED), 0);
+}
+
+TEST_F(HistoryWindow, ALinkThatIsNoWebOrMailAddressIsAskedAboutNamingIt) {
+    auto h = Make();
+    const std::wstring target = L"C:\\windows\\system32\\calc.exe";
+    h->AddLines({L"From: 誰か", target}, Transcript::Side::Received);
+    std::wstring all = RichPlainText(h->RichEdit1());
+    LONG start = LONG(all.find(target));   // paragraphs end in a single CR
+    ASSERT_GE(start, 0);
+    auto click = [&](UINT button) {
+        ENLINK link{};
+        link.nmhdr.hwndFrom = h->RichEdit1();
+        link.nmhdr.idFrom = IDC_HistRichEdit1;
+        link.nmhdr.code = EN_LINK;
+        link.msg = button;
+        link.chrg = {start, LONG(start + target.size())};
+        SendMessageW(h->Handle(), WM_NOTIFY, IDC_HistRichEdit1, reinterpret_cast<LPARAM>(&link));
+    };
+    BoxAnswer answer;
+    g_answer = &answer;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, AnswerTick);
+    click(WM_RBUTTONDOWN);   // only the left button opens
+    EXPECT_EQ(answer.boxes, 0);
+    click(WM_LBUTTONDOWN);
+    KillTimer(nullptr, timer);
+    g_answer = nullptr;
+    EXPECT_EQ(answer.boxes, 1);
+    EXPECT_NE(answer.seen.find(target), std::wstring::npos) << testing::PrintToString(answer.seen);
+}
+
 TEST_F(HistoryWindow, ClosingWritesTheSettingsInTheirOrderAndTheTranscript) {
     shell.config_.HistFONTNAME = L"ＭＳ 明朝";
     shell.config_.HistFONTSIZE = 14;
