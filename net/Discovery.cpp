@@ -1,5 +1,6 @@
 #include "net/Discovery.h"
 
+#include "base/Cp932.h"
 #include "net/Identity.h"
 #include "net/PacketText.h"
 
@@ -7,9 +8,22 @@ namespace kelup {
 
 namespace {
 
-PeerInfo PeerOf(const std::wstring& identity, const std::wstring& addr) {
-    ExtractedHost h = ExtractSHostName(identity);
+PeerInfo PeerOf(const ExtractedHost& h, const std::wstring& addr) {
     return PeerInfo{h.sHostName, h.shozk, addr, h.sex, h.verNo};
+}
+
+bool HasControl(std::wstring_view t) {
+    for (wchar_t c : t)
+        if (IsControlChar(c)) return true;
+    return false;
+}
+
+// The identity made up for an IP Messenger peer, when what the packet says
+// makes a readable one: valid text, no control characters, a name and a host.
+std::optional<ExtractedHost> IpMsgPeerIdentity(const IpMsgPacket& p) {
+    if (!p.textValid || HasControl(p.user) || HasControl(p.host) || HasControl(p.nickName) || HasControl(p.group))
+        return std::nullopt;
+    return ParseAnnouncedIdentity(MakeIpMsgIdentity(p.nickName, p.user, p.host, p.group));
 }
 
 std::wstring AddressOr(const std::wstring& field, std::wstring_view source) {
@@ -30,14 +44,18 @@ DiscoveryOutcome OnNativeBroadcast(SendLists& lists, const DiscoverySelf& self, 
     DiscoveryOutcome out;
     std::wstring myAddr = self.myIPAddr;
     const std::wstring addr = AddressOr(packet.addr, sourceAddr);
+    if (packet.command == NativeCommand::NetEntry && myAddr.empty() && packet.identity == self.myHostName &&
+        IsDottedIPv4(sourceAddr)) {
+        myAddr = std::wstring(sourceAddr);
+        out.learnedAddr = myAddr;
+    }
+    // Anything else of an announcement whose identity is out of form is dropped.
+    const auto host = ParseAnnouncedIdentity(packet.identity);
+    if (!host) return out;
     switch (packet.command) {
     case NativeCommand::NetEntry: {
-        if (myAddr.empty() && packet.identity == self.myHostName && IsDottedIPv4(sourceAddr)) {
-            myAddr = std::wstring(sourceAddr);
-            out.learnedAddr = myAddr;
-        }
         if (self.displayMyName && SameIPv4(sourceAddr, myAddr)) return out;
-        if (!self.busy) out.added = lists.Add(PeerOf(packet.identity, addr), self.matchMode);
+        if (!self.busy) out.added = lists.Add(PeerOf(*host, addr), self.matchMode);
         if (packet.identity != self.myHostName) {
             Answer(out, packet.relay, addr);
             if (packet.relay == L"1" && packet.broadcastMode != L"1")
@@ -48,13 +66,13 @@ DiscoveryOutcome OnNativeBroadcast(SendLists& lists, const DiscoverySelf& self, 
     case NativeCommand::NetEntrySub:
         if (!IsDottedIPv4(addr)) return out;
         if (!lists.AllHasDisplayName(packet.identity) && !self.busy)
-            out.added = lists.Add(PeerOf(packet.identity, addr), self.matchMode);
+            out.added = lists.Add(PeerOf(*host, addr), self.matchMode);
         Answer(out, packet.relay, addr);
         break;
     case NativeCommand::Exit:
     case NativeCommand::ExitSub:
         if (!SameIPv4(addr, myAddr) && !lists.All().empty())
-            out.removed = lists.Remove(PeerOf(packet.identity, addr), self.matchMode);
+            out.removed = lists.Remove(PeerOf(*host, addr), self.matchMode);
         if (packet.command == NativeCommand::Exit && packet.relay == L"1")
             out.relay = BroadcastPacket{NativeCommand::ExitSub, addr, packet.identity, L"0", L"0"};
         break;
@@ -68,9 +86,11 @@ DiscoveryOutcome OnBcAns(SendLists& lists, const DiscoverySelf& self, const Resu
                          std::wstring_view sourceAddr) {
     DiscoveryOutcome out;
     if (packet.command != NativeCommand::BcAns) return out;
+    const auto host = ParseAnnouncedIdentity(packet.sender.identity);
+    if (!host) return out;
     const std::wstring addr = AddressOr(packet.sender.addr, sourceAddr);
     if (!lists.AllHasDisplayName(packet.sender.identity) && !self.busy)
-        out.added = lists.Add(PeerOf(packet.sender.identity, addr), self.matchMode);
+        out.added = lists.Add(PeerOf(*host, addr), self.matchMode);
     return out;
 }
 
@@ -86,18 +106,25 @@ DiscoveryOutcome OnIpMsgAnnouncement(SendLists& lists, const DiscoverySelf& self
             out.learnedAddr = myAddr;
         }
         if (self.displayMyName && SameIPv4(source, myAddr)) return out;
-        std::wstring identity = MakeIpMsgIdentity(packet.nickName, packet.user, packet.host, packet.group);
-        if (!self.busy) out.added = lists.Add(PeerOf(identity, source), self.matchMode);
+        const auto host = IpMsgPeerIdentity(packet);
+        if (!host) return out;
+        if (!self.busy) out.added = lists.Add(PeerOf(*host, source), self.matchMode);
         if (mode == ipmsg::kEntry && IsDottedIPv4(source)) {
             out.ipMsgAnswer = 0;
             out.answerTo = source;
         }
     } else if (mode == ipmsg::kExit) {
-        std::wstring identity = MakeIpMsgIdentity(packet.nickName, packet.user, packet.host, packet.group);
+        const auto host = IpMsgPeerIdentity(packet);
+        if (!host) return out;
         if (!SameIPv4(source, myAddr) && !lists.All().empty())
-            out.removed = lists.Remove(PeerOf(identity, source), self.matchMode);
+            out.removed = lists.Remove(PeerOf(*host, source), self.matchMode);
     }
     return out;
+}
+
+bool AnnouncementTextValid(std::string_view datagram) {
+    datagram = datagram.substr(0, kMaxNativeNotePacket);
+    return IsCp932Text(datagram.substr(0, datagram.find('\0')));
 }
 
 std::vector<std::wstring> BroadcastDestinations(const std::vector<std::wstring>& ipAddrList) {

@@ -33,6 +33,12 @@ struct DiscoveryOutcome {
     std::optional<BroadcastPacket> relay;                  // BroadCast of this (relay flag filled per target)
 };
 
+// Announcements are untrusted: one whose identity is out of form (see
+// ParseAnnouncedIdentity) changes nothing and is neither answered nor
+// relayed; an IP Messenger one likewise when its texts were invalid or hold
+// control characters, or name no user or host. Only learning our own address
+// from our own entry comes before that check.
+//
 // KL_NETENTRY, KL_NETENTRYSUB, KL_EXIT, KL_EXITSUB. An address field that is
 // not a dotted IPv4 address is taken as empty and replaced by the source
 // address, so no list entry or answer ever carries a made-up address.
@@ -44,6 +50,10 @@ DiscoveryOutcome OnBcAns(SendLists& lists, const DiscoverySelf& self, const Resu
 // IP Messenger entry (1), exit (2) and answer to entry (3); other modes do nothing.
 DiscoveryOutcome OnIpMsgAnnouncement(SendLists& lists, const DiscoverySelf& self, const IpMsgPacket& packet,
                                      std::wstring_view sourceAddr);
+
+// A native announcement is read only when its bytes (up to the first NUL)
+// are valid code page 932 throughout; the socket handler asks this first.
+bool AnnouncementTextValid(std::string_view datagram);
 
 // Where a broadcast goes: the limited broadcast address, then the listed
 // addresses (IPAddrList) from the last to the first, each being the entry

@@ -12,7 +12,7 @@ std::wstring CutToBytes(const std::wstring& text, std::size_t maxBytes) {
     return FromCp932(std::string_view(bytes).substr(0, Cp932SafeCut(bytes, maxBytes)));
 }
 
-bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
+bool IsControl(wchar_t c) { return IsControlChar(c); }
 
 }  // namespace
 
@@ -87,6 +87,54 @@ ExtractedHost ExtractSHostName(std::wstring_view identity) {
         r.sHostName = std::wstring(id);
     }
     return r;
+}
+
+bool IsWellFormedVersion(std::wstring_view v) {
+    if (v.empty() || v.size() > 5 || v[0] < L'0' || v[0] > L'9') return false;
+    for (wchar_t c : v)
+        if (c != L'.' && (c < L'0' || c > L'9')) return false;
+    return true;
+}
+
+bool IsWellFormedDisplayName(std::wstring_view d) {
+    if (d.empty() || d.size() > kMaxDisplayNameChars || d.back() != L'\xFF09') return false;
+    std::size_t open = d.find(L'\xFF08');
+    if (open == std::wstring_view::npos || open == 0 || open + 2 >= d.size()) return false;
+    std::wstring_view name = d.substr(0, open), computer = d.substr(open + 1, d.size() - open - 2);
+    bool blank = true;
+    for (wchar_t c : name) {
+        if (IsControlChar(c) || c == L'\xFF09') return false;
+        if (c != L' ' && c != L'\x3000') blank = false;
+    }
+    if (blank) return false;
+    for (wchar_t c : computer)
+        if (IsControlChar(c) || c == L'\xFF08' || c == L'\xFF09') return false;
+    return true;
+}
+
+std::optional<ExtractedHost> ParseAnnouncedIdentity(std::wstring_view identity) {
+    for (wchar_t c : identity)
+        if (IsControlChar(c)) return std::nullopt;
+    if (identity.find(kKanrenMarker) != std::wstring_view::npos) return std::nullopt;
+    std::wstring_view body = identity;
+    bool sexRequired = false;
+    if (std::size_t p = body.find(L"#@#@#"); p != std::wstring_view::npos) {
+        if (!IsWellFormedVersion(body.substr(p + 5))) return std::nullopt;
+        body = body.substr(0, p);
+        sexRequired = true;
+    } else if (std::size_t q = body.find(L"###"); q != std::wstring_view::npos) {
+        body = body.substr(0, q);
+    }
+    if (std::size_t p = body.find(L"##"); p != std::wstring_view::npos) {
+        // "##" and one digit, and nothing after them.
+        if (p + 3 != body.size() || body[p + 2] < L'0' || body[p + 2] > L'9') return std::nullopt;
+        body = body.substr(0, p);
+    } else if (sexRequired) {
+        return std::nullopt;
+    }
+    std::wstring_view display = body.substr(0, body.find(L'/'));
+    if (!IsWellFormedDisplayName(display)) return std::nullopt;
+    return ExtractSHostName(identity);
 }
 
 std::wstring MakeIpMsgIdentity(std::wstring_view nickName, std::wstring_view userName, std::wstring_view hostName,

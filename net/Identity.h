@@ -3,6 +3,7 @@
 //   name（computer）[/section]##sex#@#@#version[|@|@|associated file]
 // and its counterpart for IP Messenger peers, which get one made up for them.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,26 @@ struct ExtractedHost {
 
 // Takes an identity field apart (ExtractSHostName).
 ExtractedHost ExtractSHostName(std::wstring_view identity);
+
+// Announcements come from anyone; only identities of the form
+//   name（computer）[/section]##sex#@#@#version
+// are taken: a name and a computer name without control characters or
+// parentheses of their own ("（" "）"), the display name "name（computer）"
+// at most kMaxDisplayNameChars long and ending at its "）", one decimal digit
+// of sex and a version of digits and dots (starting with a digit, at most 5
+// characters). Older copies leave the version part out ("1.00" is read) and
+// may end with "###" and anything, or leave the sex out too ("0" is read).
+// No associated file ("|@|@|") belongs to an announcement. Nothing when the
+// identity is not of that form; else its parts, as ExtractSHostName reads them.
+std::optional<ExtractedHost> ParseAnnouncedIdentity(std::wstring_view identity);
+
+// A display name "name（computer）" as above.
+inline constexpr std::size_t kMaxDisplayNameChars = 128;
+bool IsWellFormedDisplayName(std::wstring_view sHostName);
+// A version text as above ("2.001", "1.00").
+bool IsWellFormedVersion(std::wstring_view verNo);
+// Control characters: C0, DEL and C1.
+inline bool IsControlChar(wchar_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
 // The identity made up for an IP Messenger peer: nickname (the user name when
 // it is empty), "（", host, "）", "/", group, "##8#@#@#1.00".

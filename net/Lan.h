@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Shell.h"
+#include "net/IpMsgPacket.h"
 #include "net/NetLog.h"
 #include "net/OutgoingNote.h"
 #include "net/PacketTime.h"
@@ -102,6 +103,8 @@ private:
     // Extra addresses announcements also go to, each "address[ : comment]".
     std::vector<std::wstring> IPAddrList;
     PacketNumberClock packetNumbers;
+    // What each IP Messenger peer reads and writes: UTF-8 or code page 932.
+    IpMsgCharsets ipmCharsets_;
 
     SendWait wait_;
     bool inKelupSend_ = false;

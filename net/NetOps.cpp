@@ -14,9 +14,10 @@ namespace kelup {
 
 void Lan::LoadLists() {
     std::string bytes;
-    if (ReadWholeFile(Path.SendListPath, bytes)) lisLines = ReadListFile(bytes);
+    // Only well-formed entries in valid code page 932 come back from the files.
+    if (ReadWholeFile(Path.SendListPath, bytes)) lisLines = ReadSendListFile(bytes);
     bytes.clear();
-    if (ReadWholeFile(Path.FriendListPath, bytes)) frdLines = ReadListFile(bytes);
+    if (ReadWholeFile(Path.FriendListPath, bytes)) frdLines = ReadSendListFile(bytes);
     // The extra addresses announcements also go to.
     IPAddrList.clear();
     IniFile Ini(Path.IniPath);
@@ -38,8 +39,8 @@ void Lan::ListSave() {
 
 void Lan::AllListWrite() {
     if (Off()) return;
-    WriteFileAtomic(Path.SendListPath, WriteListFile(lists.LisLines()));
-    WriteFileAtomic(Path.FriendListPath, WriteListFile(lists.FrdLines()));
+    WriteFileAtomic(Path.SendListPath, WriteSendListFile(lists.LisLines()));
+    WriteFileAtomic(Path.FriendListPath, WriteSendListFile(lists.FrdLines()));
 }
 
 void Lan::RecipientSearch() {

@@ -1,6 +1,7 @@
 #include "net/SendList.h"
 
 #include "base/Cp932.h"
+#include "net/Identity.h"
 #include "net/PacketText.h"
 
 #include <algorithm>
@@ -76,6 +77,14 @@ ListEntryParts ListNameExtract(std::wstring_view entry) {
     return p;
 }
 
+bool IsWellFormedEntry(std::wstring_view entry) {
+    ListEntryParts p = ListNameExtract(entry);
+    std::wstring display = EntryDisplayName(entry);
+    if (!IsWellFormedDisplayName(display) || !IsDottedIPv4(p.ipAddr) || !IsWellFormedVersion(p.verNo)) return false;
+    if (p.sex.size() != 1 || p.sex[0] < L'0' || p.sex[0] > L'9') return false;
+    return ListNameEdit(display, p.ipAddr, p.sex, p.verNo) == entry;
+}
+
 std::wstring EntryDisplayName(std::wstring_view entry) {
     Markers m = FindMarkers(entry);
     std::wstring_view name = m.addr == std::wstring_view::npos ? entry : entry.substr(0, m.addr);
@@ -129,12 +138,14 @@ void SendLists::NewSearch(const std::vector<std::wstring>& absenteeLines) {
     sectionNames_.clear();
     lists_[kAll].Clear();
     lists_[kAbsent].Clear();
-    for (const auto& line : absenteeLines) AddTo(kAbsent, line);
+    for (const auto& line : absenteeLines)
+        if (IsWellFormedEntry(line)) AddTo(kAbsent, line);
 }
 
 void SendLists::LoadFriends(const std::vector<std::wstring>& friendLines) {
     lists_[kFriends].Clear();
-    for (const auto& line : friendLines) AddTo(kFriends, line);
+    for (const auto& line : friendLines)
+        if (IsWellFormedEntry(line)) AddTo(kFriends, line);
 }
 
 bool SendLists::Room(const SortedList& list) const {
@@ -154,6 +165,10 @@ SendLists::AddOutcome SendLists::Add(const PeerInfo& peer, MatchMode mode) {
     AddOutcome out;
     if (!IsDottedIPv4(peer.ipAddr)) return out;
     out.entry = ListNameEdit(peer.sHostName, peer.ipAddr, peer.sex, peer.verNo);
+    if (!IsWellFormedEntry(out.entry)) {
+        out.entry.clear();
+        return out;
+    }
     out.added = AddTo(kAll, out.entry);
     SortedList& absent = lists_[kAbsent];
     if (!absent.empty() && peer.sex != L"8") {
@@ -237,7 +252,7 @@ std::optional<std::wstring> SendLists::FriendByAddress(std::wstring_view ipAddr)
 
 SendLists::FriendAdd SendLists::AddFriend(std::wstring_view entry) {
     std::wstring addr = ListNameExtract(entry).ipAddr;
-    if (!IsDottedIPv4(addr)) return FriendAdd::Refused;
+    if (!IsWellFormedEntry(entry)) return FriendAdd::Refused;
     if (FriendByAddress(addr)) return FriendAdd::AlreadyThere;
     return AddTo(kFriends, entry) ? FriendAdd::Added : FriendAdd::Refused;
 }
@@ -258,11 +273,16 @@ std::vector<std::wstring> SendLists::LisLines() const {
     std::vector<std::wstring> lines;
     for (std::size_t index : {kAll, kAbsent})
         for (const auto& e : lists_[index])
-            if (ListNameExtract(e).sex != L"8") lines.push_back(e);
+            if (ListNameExtract(e).sex != L"8" && IsWellFormedEntry(e)) lines.push_back(e);
     return lines;
 }
 
-std::vector<std::wstring> SendLists::FrdLines() const { return {Friends().begin(), Friends().end()}; }
+std::vector<std::wstring> SendLists::FrdLines() const {
+    std::vector<std::wstring> lines;
+    for (const auto& e : Friends())
+        if (IsWellFormedEntry(e)) lines.push_back(e);
+    return lines;
+}
 
 std::string WriteListFile(const std::vector<std::wstring>& lines) {
     std::string out;
@@ -293,6 +313,35 @@ std::vector<std::wstring> ReadListFile(std::string_view bytes) {
         for (wchar_t c : text)
             if (c != L'\0') clean += c;
         if (!clean.empty()) lines.push_back(std::move(clean));
+    }
+    return lines;
+}
+
+std::string WriteSendListFile(const std::vector<std::wstring>& entries) {
+    std::string out;
+    for (const auto& entry : entries) {
+        if (!IsWellFormedEntry(entry)) continue;
+        std::string bytes = ToCp932(entry);
+        if (!IsCp932Text(bytes)) continue;
+        out += bytes;
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::vector<std::wstring> ReadSendListFile(std::string_view bytes) {
+    std::vector<std::wstring> lines;
+    std::size_t i = 0;
+    while (i < bytes.size() && lines.size() < kMaxListFileLines) {
+        std::size_t end = bytes.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string_view line = bytes.substr(i, end - i);
+        i = end;
+        if (i < bytes.size() && bytes[i] == '\r') ++i;
+        if (i < bytes.size() && bytes[i] == '\n' && (i == end || bytes[i - 1] == '\r')) ++i;
+        if (line.empty() || line.size() > kMaxListLineChars * 2) continue;
+        auto text = FromCp932Strict(line);
+        if (text && IsWellFormedEntry(*text)) lines.push_back(std::move(*text));
     }
     return lines;
 }

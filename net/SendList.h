@@ -48,6 +48,11 @@ struct ListEntryParts {
 // The markers are looked for from the end, so a name holding one of them
 // does not move the other parts. Missing markers give empty parts.
 ListEntryParts ListNameExtract(std::wstring_view entry);
+// An entry as the program makes it from a well-formed announcement: a
+// display name "name（computer）" (see IsWellFormedDisplayName), the spacing,
+// a dotted IPv4 address, one digit of sex and a version of digits and dots;
+// nothing else. Only such entries go into the lists and the list files.
+bool IsWellFormedEntry(std::wstring_view entry);
 // The display name of an entry: the text before its spacing and ":::".
 std::wstring EntryDisplayName(std::wstring_view entry);
 // The text before the first "（" (empty when there is none).
@@ -104,6 +109,7 @@ public:
 
     // A search starts: lists 0, 1 and the sections are emptied, the sections
     // dropped, and list 1 filled with the lines of ".lis" read at start.
+    // Lines that are no well-formed entries are left out, here and below.
     void NewSearch(const std::vector<std::wstring>& absenteeLines);
     // List 2 := the lines of ".frd" (at start).
     void LoadFriends(const std::vector<std::wstring>& friendLines);
@@ -115,8 +121,9 @@ public:
         std::optional<std::size_t> section;          // the section list it is in
         bool sectionCreated = false;
     };
-    // AddSendList. An entry whose address is not a dotted IPv4 address is
-    // refused (nothing changes, `entry` is empty).
+    // AddSendList. An entry that would not be well-formed (an address that
+    // is not a dotted IPv4 address, a display name, sex or version out of
+    // form) is refused (nothing changes, `entry` is empty).
     AddOutcome Add(const PeerInfo& peer, MatchMode mode);
 
     struct RemoveOutcome {
@@ -136,13 +143,13 @@ public:
     std::optional<std::wstring> FriendByAddress(std::wstring_view ipAddr) const;
 
     enum class FriendAdd { Added, AlreadyThere, Refused };
-    // AddMyFriend: refused when the entry has no valid address or the list is full.
+    // AddMyFriend: refused when the entry is not well-formed or the list is full.
     FriendAdd AddFriend(std::wstring_view entry);
     // DelMyFriend: removes the first friend with the entry's address.
     bool DelFriend(std::wstring_view entry);
 
     // The lines of ".lis": list 0 then list 1, without IP Messenger peers;
-    // and of ".frd": list 2.
+    // and of ".frd": list 2. Only well-formed entries, whoever put them there.
     std::vector<std::wstring> LisLines() const;
     std::vector<std::wstring> FrdLines() const;
 
@@ -161,6 +168,12 @@ bool SamePeer(std::wstring_view entry, std::wstring_view displayName, std::wstri
 std::string WriteListFile(const std::vector<std::wstring>& lines);
 // Lines ended by CR LF, LF or CR; empty lines skipped; caps above.
 std::vector<std::wstring> ReadListFile(std::string_view bytes);
+
+// ".lis" and ".frd" as the lists keep them: only well-formed entries are
+// written, and read back only from lines that are valid code page 932 (read
+// strictly) and well-formed entries; whatever else a file holds is dropped.
+std::string WriteSendListFile(const std::vector<std::wstring>& entries);
+std::vector<std::wstring> ReadSendListFile(std::string_view bytes);
 
 // Icon of an entry in the compose window's list: "added" column, or the
 // "friend online" column, where an unknown sex keeps `current`.

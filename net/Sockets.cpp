@@ -171,20 +171,24 @@ void Lan::BroadCast(const std::wstring& ipa, const std::wstring& hostName, Nativ
 }
 
 void Lan::SendResultP(int res, const std::wstring& ipa, const std::wstring& packetNo) {
-    IpMsgSelf self{Config.Sex, shell_.State().MyUserName, MyComputerName, Config.MyName, Config.MySection};
-    auto bytes = BuildIpMsgResult(res, self, packetNo, packetNumbers.Next(LocalNow()));
+    // We read UTF-8 and say so in our answers to entries. Peers that read
+    // UTF-8 get it; the others code page 932.
+    IpMsgSelf self{Config.Sex, shell_.State().MyUserName, MyComputerName, Config.MyName, Config.MySection, true};
+    auto bytes = BuildIpMsgResult(res, self, packetNo, packetNumbers.Next(LocalNow()), ipmCharsets_.ReadsUtf8(ipa));
     if (bytes) SendTo(IpmSock, *bytes, ipa, Config.PortP);
 }
 
 std::uint32_t Lan::PacketSendP(const std::wstring& ipa, bool hidden, bool password, const std::wstring& text) {
     std::uint32_t packetNo = packetNumbers.Next(LocalNow());
-    SendTo(IpmSock, BuildIpMsgMessage(packetNo, MyDispName, MyComputerName, hidden, password, text), ipa,
-           Config.PortP);
+    SendTo(IpmSock,
+           BuildIpMsgMessage(packetNo, MyDispName, MyComputerName, hidden, password, text, ipmCharsets_.ReadsUtf8(ipa)),
+           ipa, Config.PortP);
     return packetNo;
 }
 
 void Lan::BroadCastP(const std::wstring& command) {
-    auto bytes = BuildIpMsgBroadcast(Config.Sex, shell_.State().MyUserName, MyComputerName, MyDispName, MySectName, command);
+    auto bytes = BuildIpMsgBroadcast(Config.Sex, shell_.State().MyUserName, MyComputerName, MyDispName, MySectName,
+                                     command, /*readsUtf8=*/true);
     if (!bytes) return;
     for (const auto& target : BroadcastDestinations(IPAddrList)) SendTo(IpmSock, *bytes, target, Config.PortP);
 }
@@ -236,10 +240,13 @@ void Lan::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
             case NativeCommand::NetEntrySub:
             case NativeCommand::Exit:
             case NativeCommand::ExitSub:
+                // Announcements are taken only in valid code page 932.
+                if (!AnnouncementTextValid(datagram)) break;
                 if (auto* b = std::get_if<BroadcastPacket>(&packet->body))
                     ApplyDiscovery(OnNativeBroadcast(lists, DiscoveryView(), *b, source), false);
                 break;
             case NativeCommand::BcAns:
+                if (!AnnouncementTextValid(datagram)) break;
                 if (auto* r = std::get_if<ResultPacket>(&packet->body))
                     ApplyDiscovery(OnBcAns(lists, DiscoveryView(), *r, source), false);
                 break;
@@ -257,8 +264,10 @@ void Lan::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
     }
     ++ipmReceived;
     if (Config.APPLYIPMES == 0) return;
-    auto packet = ParseIpMsgPacket(datagram);
+    // The texts come decoded in what the packet or its sender says it writes.
+    auto packet = ParseIpMsgPacket(datagram, ipmCharsets_.WritesUtf8(source));
     if (!packet) return;
+    ipmCharsets_.Note(source, *packet);
     switch (GetCommand(packet->command)) {
         case ipmsg::kEntry:
         case ipmsg::kAnsEntry:

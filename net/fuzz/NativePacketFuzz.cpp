@@ -75,12 +75,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (r->file) Check(r->file->fileName.find_first_of(L"\\/:") == std::wstring::npos);
     }
-    // The lists hold only entries that read back into their parts.
+    // The lists hold only well-formed entries, and only from identities that
+    // parse; the list files carry them whole.
     for (std::size_t i = 0; i < lists.Count(); ++i) {
         Check(lists.List(i).size() <= kMaxListEntries);
-        for (const auto& e : lists.List(i)) Check(IsDottedIPv4(ListNameExtract(e).ipAddr));
+        for (const auto& e : lists.List(i)) Check(IsWellFormedEntry(e) && IsDottedIPv4(ListNameExtract(e).ipAddr));
+    }
+    if (!lists.All().empty()) {
+        const BroadcastPacket* b = std::get_if<BroadcastPacket>(&p->body);
+        const ResultPacket* r = std::get_if<ResultPacket>(&p->body);
+        Check(ParseAnnouncedIdentity(b ? b->identity : r ? r->sender.identity : L"").has_value());
     }
     auto lines = ReadListFile(WriteListFile(lists.LisLines()));
     Check(lines.size() == lists.LisLines().size());
+    Check(ReadSendListFile(WriteSendListFile(lists.LisLines())) == lists.LisLines());
+    // Whatever a list file holds, what comes back from it is well-formed.
+    for (const auto& e : ReadSendListFile(datagram)) Check(IsWellFormedEntry(e));
     return 0;
 }

@@ -44,6 +44,8 @@ IPMSG_SEX = "8"
 # IP Messenger modes (low 8 bits of the command number).
 IPM_ENTRY, IPM_EXIT, IPM_ANSENTRY = 1, 2, 3
 IPM_SENDMSG, IPM_READMSG = 32, 48
+# Option bits: this packet is UTF-8; the sender understands UTF-8.
+IPM_UTF8OPT, IPM_CAPUTF8OPT = 0x800000, 0x1000000
 
 
 def cp932(text: str) -> bytes:
@@ -126,10 +128,16 @@ def parse_native(data: bytes) -> NativeMsg | None:
 # ---- IP Messenger packets ---------------------------------------------------------
 
 def ipmsg_packet(packet_no: int | str, user: str, host: str, command: int | str, extra: str = "",
-                 group: str | None = None) -> bytes:
-    data = cp932(f"1:{packet_no}:{user}:{host}:{command}:{extra}") + b"\0"
+                 group: str | None = None, *, version: str = "1", encoding: str = ENCODING,
+                 tail: list[str] | None = None) -> bytes:
+    """A packet as IP Messenger writes it; `version` is the first field
+    (clients such as iptux write "1_iptux 0.8.3"), `tail` the NUL-ended fields
+    after the group (iptux: icon, then its encoding "utf-8")."""
+    data = f"{version}:{packet_no}:{user}:{host}:{command}:{extra}".encode(encoding) + b"\0"
     if group is not None:
-        data += cp932(group) + b"\0"
+        data += group.encode(encoding) + b"\0"
+        for field_text in tail or []:
+            data += field_text.encode(encoding) + b"\0"
     return data
 
 
@@ -142,6 +150,7 @@ class IpMsg:
     command: int | None
     extra: str
     group: str              # the text after the first NUL
+    utf8: bool = False      # the command carried IPM_UTF8OPT: the texts were read as UTF-8
 
     @property
     def mode(self) -> int | None:
@@ -149,18 +158,26 @@ class IpMsg:
 
 
 def parse_ipmsg(data: bytes) -> IpMsg | None:
+    """The fields are cut at ":" in the bytes (no character of code page 932
+    or UTF-8 holds one), then read as UTF-8 when the command says so, else as
+    code page 932."""
     head, _, tail = data.partition(b"\0")
-    text = head.decode(ENCODING, "replace")
-    parts = text.split(":", 5)
+    parts = head.split(b":", 5)
     if len(parts) < 5:
         return None
-    parts += [""] * (6 - len(parts))
+    parts += [b""] * (6 - len(parts))
     try:
         command = int(parts[4])
     except ValueError:
         command = None
-    group = tail.split(b"\0", 1)[0].decode(ENCODING, "replace")
-    return IpMsg(parts[0], parts[1], parts[2], parts[3], command, parts[5], group)
+    utf8 = command is not None and bool(command & IPM_UTF8OPT)
+
+    def text(b: bytes) -> str:
+        return b.decode("utf-8" if utf8 else ENCODING, "replace")
+
+    group = tail.split(b"\0", 1)[0]
+    return IpMsg(text(parts[0]), text(parts[1]), text(parts[2]), text(parts[3]), command, text(parts[5]),
+                 text(group), utf8)
 
 
 # ---- peers -------------------------------------------------------------------------
@@ -333,11 +350,21 @@ class IpMsgPeer(Peer):
     _numbers = itertools.count(int(time.time()))
 
     def __init__(self, node: Node, user: str, host: str | None = None, *, nick: str = "", group: str = "",
-                 answer: bool = True, port: int = IPMSG_PORT):
+                 answer: bool = True, port: int = IPMSG_PORT, version: str = "1", encoding: str = ENCODING,
+                 options: int = 0, tail: list[str] | None = None):
+        """`version`, `encoding`, `options` (added to entries and answers) and
+        `tail` (fields after the group) make other clients: iptux is
+        version="1_iptux 0.8.3", encoding="utf-8", tail=["", "utf-8"]; IP
+        Messenger with UTF-8 is options=IPM_UTF8OPT | IPM_CAPUTF8OPT,
+        encoding="utf-8"."""
         self.user = user
         self.host = host or node.computer_name
         self.nick = nick
         self.group = group
+        self.version = version
+        self.encoding = encoding
+        self.options = options
+        self.tail = tail
         super().__init__(node, port, answer=answer)
 
     @property
@@ -357,16 +384,17 @@ class IpMsgPeer(Peer):
         d.ipmsg = parse_ipmsg(d.data)
 
     def packet(self, command: int, extra: str = "", group: str | None = None) -> bytes:
-        return ipmsg_packet(next(self._numbers), self.user, self.host, command, extra, group)
+        return ipmsg_packet(next(self._numbers), self.user, self.host, command, extra, group, version=self.version,
+                            encoding=self.encoding, tail=self.tail)
 
     def entry_broadcast(self, to: str = BROADCAST) -> None:
-        self.send(self.packet(IPM_ENTRY, self.nick, self.group), to)
+        self.send(self.packet(IPM_ENTRY | self.options, self.nick, self.group), to)
 
     def exit_broadcast(self, to: str = BROADCAST) -> None:
         self.send(self.packet(IPM_EXIT, "", None), to)
 
     def answer_entry(self, to: str) -> None:
-        self.send(self.packet(IPM_ANSENTRY, self.nick, self.group), to)
+        self.send(self.packet(IPM_ANSENTRY | self.options, self.nick, self.group), to)
 
     def on_datagram(self, d: Datagram) -> None:
         m = d.ipmsg
@@ -555,7 +583,93 @@ def _malformed_kinds() -> list[tuple[str, Callable]]:
              marker_identity, ipmsg_fields, ipmsg_truncated)]
 
 
-FLOOD_KINDS: dict[str, list[tuple[str, Callable]]] = {"junk": _junk_kinds(), "malformed": _malformed_kinds()}
+def _near_miss_kinds() -> list[tuple[str, Callable]]:
+    """Announcements that are each out of form in one point only (the name,
+    the computer name, the sex, the version, an associated file, a byte that
+    is no code page 932 or UTF-8), from the flooder's own address: the
+    program must take none of them."""
+
+    def good_parts(rng) -> dict:
+        n = rng.randrange(10 ** 6)
+        return {"name": rng.choice(["洪水", "flood", "山田　太郎"]) + str(n), "computer": f"FLPC{n}",
+                "section": rng.choice(["", "/営業", "/"]), "sex": str(rng.randrange(8)),
+                "version": rng.choice(["2.001", "1.00", "2"])}
+
+    def identity_bytes(p: dict) -> bytes:
+        raw = p.get("raw_name", cp932(p["name"]))
+        return raw + cp932(f"（{p['computer']}）{p['section']}##{p['sex']}#@#@#{p['version']}{p.get('tail', '')}")
+
+    defects = [
+        ("name", ""), ("name", "  "), ("name", "　"), ("name", "ab"), ("name", "a	b"), ("name", "a（b"),
+        ("name", "a）b"), ("name", "x" * 200),
+        ("computer", ""), ("computer", "A（B"), ("computer", "A）B"), ("computer", "AB"),
+        ("sex", ""), ("sex", "x"), ("sex", "12"), ("sex", "８"), ("sex", "#"),
+        ("version", ""), ("version", "_____"), ("version", "2.0019"), ("version", ".001"), ("version", "2.00a"),
+        ("version", "２.001"), ("version", "2.0 1"),
+        ("tail", "|@|@|memo.txt"), ("section", "x##0"), ("section", "/ab"),
+    ]
+
+    def native_identity(rng, me):
+        p = good_parts(rng)
+        key, value = rng.choice(defects + [("raw_name", None)] * 4)
+        if key == "raw_name":
+            # A byte sequence that is no character: a lone lead byte, an
+            # unassigned pair, or bytes code page 932 has not.
+            p["raw_name"] = cp932(p["name"]) + rng.choice([b"\x82", b"\x85\x40", b"\xa0", b"\xfd", b"\xff", b"\x80"])
+        else:
+            p[key] = value
+        command = rng.choice(["KL_NETENTRY", "KL_NETENTRYSUB", "KL_BCANS"])
+        addr = cp932(rng.choice([me, ""]))
+        if command == "KL_BCANS":
+            date, clock = packet_date()
+            return b";".join([b"KL_BCANS", addr, identity_bytes(p), b"0", cp932(date), cp932(clock)]), NATIVE_PORT
+        return b";".join([cp932(command), addr, identity_bytes(p), b"0", b"0", b"0"]), NATIVE_PORT
+
+    def native_bad_byte_elsewhere(rng, me):
+        """A well-formed identity in a datagram that is not code page 932."""
+        p = good_parts(rng)
+        bad = rng.choice([b"\x82", b"\xa0", b"\xff", b"\x85\x40"])
+        fields = [b"KL_NETENTRY", cp932(me), identity_bytes(p), b"0", b"0", b"0"]
+        at = rng.choice([1, 3, 4, 5])
+        fields[at] = fields[at] + bad
+        return b";".join(fields), NATIVE_PORT
+
+    def ipmsg_entry(rng, me):
+        n = rng.randrange(10 ** 6)
+        user, host, nick, group = f"fl{n}", f"FLIPM{n}", "洪水", "営業"
+        version, encoding, command, extra_bytes = "1", "cp932", rng.choice([IPM_ENTRY, IPM_ANSENTRY]), None
+        defect = rng.randrange(10)
+        if defect == 0:
+            user, nick = "", ""
+        elif defect == 1:
+            host = ""
+        elif defect == 2:
+            nick = "a\x01b"
+        elif defect == 3:
+            group = "g\x1fh"
+        elif defect == 4:
+            version = rng.choice(["1x", "10", "", "2", "01"])
+        elif defect == 5:
+            nick = "n" * 200
+        elif defect == 6:
+            extra_bytes = rng.choice([b"\x82", b"\x85\x40", b"\xff"])        # not code page 932
+        elif defect == 7:
+            command |= IPM_UTF8OPT
+            encoding = "utf-8"
+            extra_bytes = rng.choice([b"\xe3\x81", b"\xc0\xaf", b"\xed\xa0\x80", b"\x82"])   # not UTF-8
+        elif defect == 8:
+            user = "u\x7fv"
+        head = f"{version}:{rng.randrange(1 << 31)}:{user}:{host}:{command}:".encode(encoding)
+        head += extra_bytes if extra_bytes is not None else nick.encode(encoding)
+        group_bytes = rng.choice([b"\x82", b"\xff", b"\xa0"]) if defect == 9 else group.encode(encoding)
+        return head + b"\0" + group_bytes + b"\0", IPMSG_PORT
+
+    return [(f.__name__.replace("_", "-"), f) for f in
+            (native_identity, native_bad_byte_elsewhere, ipmsg_entry)]
+
+
+FLOOD_KINDS: dict[str, list[tuple[str, Callable]]] = {"junk": _junk_kinds(), "malformed": _malformed_kinds(),
+                                                      "near-miss": _near_miss_kinds()}
 
 
 class Flooder:

@@ -18,7 +18,8 @@ import pytest
 
 from kelup_bench import BenchError, Q, wait_until
 from lan import Entry, Lan, Lists, NetHost, unavailable_reason
-from peers import IPM_ANSENTRY, IPM_ENTRY, IPMSG_PORT, NATIVE_PORT, Flooder, IpMsgPeer, NativePeer
+from peers import (IPM_ANSENTRY, IPM_CAPUTF8OPT, IPM_ENTRY, IPM_UTF8OPT, IPMSG_PORT, NATIVE_PORT, Flooder, IpMsgPeer,
+                   NativePeer, cp932)
 
 NATIVE_RECEIVED, IPM_RECEIVED = 16, 17   # query ids: datagrams taken in on each socket
 DATE_RE = re.compile(r"^\d{4}/\d{1,2}/\d{1,2}$")
@@ -281,12 +282,13 @@ def test_ip_messenger_peer_is_served_only_when_enabled(net, applyipmes):
         assert (parts.sex, parts.version) == ("8", "1.00")
         ans = ipm.wait_for(lambda d: d.src[0] == h.addr and d.ipmsg.mode == IPM_ANSENTRY, since=mark,
                            what="answer to the entry").ipmsg
+        # The answer says the program reads UTF-8 as well.
         assert (ans.version, ans.packet_no, ans.user, ans.host, ans.command, ans.extra, ans.group) == \
-            ("1", "2", h.kh.user, h.computer, IPM_ANSENTRY, "山田", "営業")
+            ("1", "2", h.kh.user, h.computer, IPM_ANSENTRY | IPM_CAPUTF8OPT, "山田", "営業")
         # The program's own entry broadcast at start, as an IP Messenger user sees it.
         own = ipm.wait_for(lambda d: d.src[0] == h.addr and d.ipmsg.mode == IPM_ENTRY, what="entry broadcast").ipmsg
         assert (own.packet_no, own.user, own.host, own.command, own.extra, own.group) == \
-            ("2", h.kh.user, h.computer, IPM_ENTRY, "山田", "営業")
+            ("2", h.kh.user, h.computer, IPM_ENTRY | IPM_CAPUTF8OPT, "山田", "営業")
         assert sorted(h.lists().all) == entries(h, ipm)
     else:
         # A native peer unknown so far enters after the IP Messenger entry:
@@ -373,3 +375,134 @@ def test_flood_of_hostile_datagrams_changes_nothing(net, tier):
     assert h.message_boxes() == []
     dde_make_note(h, "洪水の後")
     wait_until(lambda: h.query(Q.TextNoteCount) == notes + 1, 30, what="a note from DDE after the flood")
+
+
+# ---- untrusted announcements and IP Messenger clients in the wild --------------------
+
+_WELL_FORMED_ENTRY = re.compile(r"(?P<name>[^（）]+)（(?P<pc>[^（）]+)）\u3000{12}:::(?P<addr>\d{1,3}(?:\.\d{1,3}){3})"
+                                r"///(?P<sex>\d)\\{3}(?P<version>\d[\d.]{0,4})")
+
+
+def well_formed(text: str) -> bool:
+    """An entry as the program may list and store one: a readable name and
+    computer name, an address, one digit of sex, a version of digits and dots."""
+    m = _WELL_FORMED_ENTRY.fullmatch(text)
+    return bool(m) and m["name"].strip(" \u3000") != "" and len(m["name"]) + len(m["pc"]) + 2 <= 128 \
+        and not any(ord(c) < 0x20 or 0x7F <= ord(c) <= 0x9F for c in text) \
+        and all(int(part) <= 255 for part in m["addr"].split("."))
+
+
+def flood(flooder: Flooder, tier: str, count: int, h: NetHost, legit: NativePeer, legit_ipm: IpMsgPeer) -> None:
+    """`count` datagrams of a tier, each batch followed by a probe on each port."""
+    for i, (kind, data, port) in enumerate(flooder.datagrams(tier, count), 1):
+        flooder.send(h.addr, data, port, kind)
+        if i % FLOOD_BURST == 0 or i == count:
+            probe(legit, h, lambda: legit.enter(to=h.addr),
+                  lambda d: d.native is not None and d.native.command == "KL_BCANS", f"{tier}: native probe after {i}")
+            probe(legit_ipm, h, lambda: legit_ipm.entry_broadcast(to=h.addr),
+                  lambda d: d.ipmsg is not None and d.ipmsg.mode == IPM_ANSENTRY, f"{tier}: IP Messenger probe after {i}")
+
+
+def test_announcements_out_of_form_are_dropped_and_never_stored(net):
+    h = net.host("a", my_name="山田", section="営業", ipmsg=True)
+    legit = net.native_peer("p", "正規", section="開発")
+    legit_ipm = net.ipmsg_peer("p", "seiki", nick="正規IP", group="開発")
+    flooder = net.flooder("f", seed=23)
+
+    # What an earlier run stored: an absentee and a friend, and lines out of form.
+    good_absent = Entry("佐藤", "KL-OLD", "10.77.0.200", "3", "2.001").text
+    good_friend = Entry("鈴木", "KL-FRD", "10.77.0.201", "1", "2.001").text
+    sp = "\u3000" * 12
+    bad_lines = [
+        cp932(f"壊れ（KL-B1）{sp}:::10.77.0.210///\\\\\\2.001"),                  # empty sex
+        cp932(f"壊れ（KL-B2）{sp}:::10.77.0.211///1\\\\\\_____"),                 # version "_____"
+        cp932("壊れ") + b"\x82\xff" + cp932(f"（KL-B3）{sp}:::10.77.0.212///1\\\\\\2.001"),   # no code page 932
+        cp932(f"（KL-B4）{sp}:::10.77.0.213///1\\\\\\2.001"),                     # no name
+        cp932(f"壊れ（KL-B5）{sp}:::10.77.0.999///1\\\\\\2.001"),                  # no address
+        cp932(f"壊\x01れ（KL-B6）{sp}:::10.77.0.214///1\\\\\\2.001"),              # a control character
+        b"junk",
+    ]
+    data = h.data_dir()
+    h.win_to_linux(data + "kelup.lis").write_bytes(b"\r\n".join([cp932(good_absent), *bad_lines]) + b"\r\n")
+    h.win_to_linux(data + "kelup.frd").write_bytes(b"\r\n".join([*bad_lines, cp932(good_friend)]) + b"\r\n")
+
+    h.start_ready()
+    legit.enter()
+    legit_ipm.entry_broadcast()
+    before = h.wait_lists(lambda l: sorted(l.all) == entries(h, legit, legit_ipm),
+                          what="program and legit peers listed")
+    assert (before.absent, before.friends) == ([good_absent], [good_friend]), str(before)
+
+    # Announcements each out of form in one point, from the flooder's own
+    # address: none is listed, answered into the lists or relayed.
+    taken0 = (h.query(NATIVE_RECEIVED), h.query(IPM_RECEIVED))
+    flood(flooder, "near-miss", 1200, h, legit, legit_ipm)
+    assert h.query(NATIVE_RECEIVED) - taken0[0] > 400 and h.query(IPM_RECEIVED) - taken0[1] > 200
+    after = h.lists()
+    assert after.lines == before.lines, str(after)
+    # Broken announcements of every other kind: whatever is listed is well-formed.
+    flood(flooder, "malformed", 800, h, legit, legit_ipm)
+    after = h.lists()
+    assert [t for t in after.everything() if not well_formed(t)] == []
+    assert set(before.all) <= set(after.all)
+    assert h.message_boxes() == []
+
+    assert h.stop() == 0
+    # The files hold valid code page 932 and well-formed entries only.
+    lis = h.win_to_linux(data + "kelup.lis").read_bytes().decode("cp932").split("\r\n")
+    assert lis[-1] == ""
+    assert [t for t in lis[:-1] if not well_formed(t)] == []
+    assert good_absent in lis and legit.entry in lis and legit_ipm.entry not in lis
+    frd = h.win_to_linux(data + "kelup.frd").read_bytes().decode("cp932")
+    assert frd == good_friend + "\r\n"
+
+    # A new start brings back what was stored, and nothing out of form.
+    h.kh.start()
+    h.kh.wait_ready(90)
+    again = h.wait_lists(lambda l: sorted(l.all) == entries(h, legit, legit_ipm), what="listed again")
+    assert [t for t in again.everything() if not well_formed(t)] == []
+    assert good_absent in again.absent and again.friends == [good_friend]
+    assert set(again.absent) <= set(lis)
+    assert not any("KL-B" in t for t in again.everything())
+
+
+@pytest.mark.parametrize("client", ["iptux", "ipmsg-utf8"])
+def test_utf8_ip_messenger_clients_are_listed_and_answered_in_utf8(net, client):
+    h = net.host("a", my_name="山田", section="営業", sex=2, ipmsg=True)
+    if client == "iptux":
+        # iptux tags its version, writes UTF-8 and names its encoding after
+        # the group and its icon, without the UTF-8 option.
+        kw = dict(version="1_iptux 0.8.3", encoding="utf-8", tail=["", "utf-8"])
+    else:
+        # IP Messenger with UTF-8: the options say this packet is UTF-8 and
+        # the sender reads it.
+        kw = dict(encoding="utf-8", options=IPM_UTF8OPT | IPM_CAPUTF8OPT)
+    utf = net.ipmsg_peer("q", "suzuki", nick="鈴木　花子", group="開発部", **kw)
+    plain = net.ipmsg_peer("c", "sato", nick="佐藤", group="総務")
+    h.start_ready()
+
+    # Both answer the program's entry broadcast, each as its client does.
+    lists = h.wait_lists(lambda l: utf.entry in l.all and plain.entry in l.all, what="both IP Messenger peers listed")
+    assert sorted(lists.all) == entries(h, utf, plain)
+    assert (lists.section("開発部"), lists.section("総務")) == ([utf.entry], [plain.entry])
+    assert Entry.parse(utf.entry).name == "鈴木　花子"
+
+    # Each entry is answered in what its sender reads: UTF-8 with the UTF-8
+    # option, or code page 932 as always.
+    for peer, encoding, command in ((utf, "utf-8", IPM_ANSENTRY | IPM_UTF8OPT | IPM_CAPUTF8OPT),
+                                    (plain, "cp932", IPM_ANSENTRY | IPM_CAPUTF8OPT)):
+        mark = peer.mark()
+        peer.entry_broadcast(to=h.addr)
+        got = peer.wait_for(lambda d: d.src[0] == h.addr and d.ipmsg is not None and d.ipmsg.mode == IPM_ANSENTRY,
+                            since=mark, what=f"answer to {peer.user}")
+        want = f"1:2:{h.kh.user}:{h.computer}:{command}:山田".encode(encoding) + b"\0" + "営業".encode(encoding)
+        assert got.data == want, (peer.user, got.data)
+    # The entry broadcast to everyone stays in code page 932 and says the
+    # program reads UTF-8.
+    own = plain.wait_for(lambda d: d.src[0] == h.addr and d.ipmsg is not None and d.ipmsg.mode == IPM_ENTRY,
+                         what="entry broadcast").ipmsg
+    assert (own.command, own.extra, own.group, own.utf8) == (IPM_ENTRY | IPM_CAPUTF8OPT, "山田", "営業", False)
+    # IP Messenger peers are not stored, whatever their encoding.
+    assert h.stop() == 0
+    lis = h.win_to_linux(h.data_dir() + "kelup.lis").read_bytes().decode("cp932")
+    assert utf.entry not in lis and plain.entry not in lis
