@@ -391,7 +391,7 @@ class IpMsgPeer(Peer):
         self.send(self.packet(IPM_ENTRY | self.options, self.nick, self.group), to)
 
     def exit_broadcast(self, to: str = BROADCAST) -> None:
-        self.send(self.packet(IPM_EXIT, "", None), to)
+        self.send(self.packet(IPM_EXIT | (self.options & IPM_UTF8OPT), "", None), to)
 
     def answer_entry(self, to: str) -> None:
         self.send(self.packet(IPM_ANSENTRY | self.options, self.nick, self.group), to)

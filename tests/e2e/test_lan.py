@@ -477,7 +477,9 @@ def test_utf8_ip_messenger_clients_are_listed_and_answered_in_utf8(net, client):
         # IP Messenger with UTF-8: the options say this packet is UTF-8 and
         # the sender reads it.
         kw = dict(encoding="utf-8", options=IPM_UTF8OPT | IPM_CAPUTF8OPT)
-    utf = net.ipmsg_peer("q", "suzuki", nick="鈴木　花子", group="開発部", **kw)
+    # A host name outside ASCII: the exit, which names no encoding, is read
+    # as the peer writes too.
+    utf = net.ipmsg_peer("q", "suzuki", host="鈴木のPC", nick="鈴木　花子", group="開発部", **kw)
     plain = net.ipmsg_peer("c", "sato", nick="佐藤", group="総務")
     h.start_ready()
 
@@ -502,6 +504,10 @@ def test_utf8_ip_messenger_clients_are_listed_and_answered_in_utf8(net, client):
     own = plain.wait_for(lambda d: d.src[0] == h.addr and d.ipmsg is not None and d.ipmsg.mode == IPM_ENTRY,
                          what="entry broadcast").ipmsg
     assert (own.command, own.extra, own.group, own.utf8) == (IPM_ENTRY | IPM_CAPUTF8OPT, "山田", "営業", False)
+    # Its exit, in its encoding, takes it off the lists.
+    utf.exit_broadcast(to=h.addr)
+    h.wait_lists(lambda l: utf.entry not in l.all and plain.entry in l.all and l.section("開発部") == [],
+                 what="the UTF-8 peer gone")
     # IP Messenger peers are not stored, whatever their encoding.
     assert h.stop() == 0
     lis = h.win_to_linux(h.data_dir() + "kelup.lis").read_bytes().decode("cp932")
