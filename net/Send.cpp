@@ -8,6 +8,7 @@
 #include "net/Lan.h"
 
 #include "app/AppWindow.h"
+#include "app/DateText.h"
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
 #include "net/NativePacket.h"
@@ -115,7 +116,7 @@ bool Lan::KelupSendAction(const OutgoingNote& note, const SendRequest& req, int 
     // 7. The history.
     std::vector<ListEntryParts> parts;
     for (const auto& r : req.recipients) parts.push_back(ListNameExtract(r));
-    if (transcript_) transcript_->AddLines({L" ", FormatDateTime(now), HistoryToLine(parts)}, Transcript::Side::Sent);
+    if (transcript_) transcript_->AddLines({L" ", NowText(), HistoryToLine(parts)}, Transcript::Side::Sent);
 
     // 8.
     wait_.AwaitNoteNo = note.slot;
@@ -205,7 +206,7 @@ void Lan::OnSendAnswer(NativeCommand command, const ResultPacket& packet) {
             if (!o.last) return;
             BringAppForward();
             if (!o.tell) return;
-            const std::wstring when = FormatDateTime(LocalNow());
+            const std::wstring when = NowText();
             if (transcript_ && transcript_->Shown()) {
                 transcript_->AddLines({when, SentOkText(name, o.others)}, Transcript::Side::Sent);
             } else {
