@@ -33,6 +33,8 @@ RARADAVE::RARADAVE()
     store_->WireEditor(compose_.get());
     compose_->Wire(store_.get());
     store_->WireSending(lan_.get());
+    lan_->WireNotes(store_.get());
+    store_->WireReceipts(lan_.get());
 }
 
 // The subsystems go in the reverse order of their making: DDE first, the
@@ -86,6 +88,16 @@ void RARADAVE::ArrivalSeen() {
     app_->SetTitle(kAppTitle);
     ArrivalTitleFG = false;
     TaskBarShow();
+}
+
+bool RARADAVE::ArrivalShown() const { return ArrivalTitleFG && app_->Title() == L"付箋紙が貼られました"; }
+
+void RARADAVE::ShowArrival() {
+    app_->SetTitle(L"付箋紙が貼られました");
+    ArrivalTitleFG = true;
+    app_->ShowButton(true);
+    app_->BringToFront();
+    RestartTimer1();
 }
 
 void RARADAVE::EnableTimer1(bool on) {

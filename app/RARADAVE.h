@@ -67,6 +67,8 @@ public:
     bool ChooseAssociation(HWND owner, std::wstring& text) override;
     void SaveDefaultDesign(const DefaultDesign& d) override;
     void ArrivalSeen() override;
+    bool ArrivalShown() const override;
+    void ShowArrival() override;
     void EnableTimer1(bool on) override;
     void SetBusy(bool on) override { State_.BusyFG = on ? 1 : 0; }
     void RememberUseTime(int useTime) override;

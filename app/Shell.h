@@ -60,6 +60,11 @@ public:
     virtual void SaveDefaultDesign(const DefaultDesign& d) = 0;
     // The pointer reached a note: a title telling of a note's arrival goes.
     virtual void ArrivalSeen() = 0;
+    // The title tells of a note's arrival.
+    virtual bool ArrivalShown() const { return false; }
+    // A note arrived: the application's title and task-bar button tell so,
+    // and the application comes forward.
+    virtual void ShowArrival() {}
     // The main timer stops while a dialog that sets what it acts on is open.
     virtual void EnableTimer1(bool on) = 0;
     // A long operation runs (BusyFG): the timer starts no date update meanwhile.

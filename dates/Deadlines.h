@@ -54,6 +54,8 @@ public:
     // For the test bench: date updates run, sounds asked for, blinks done.
     int DateUpdates() const { return DateUpdates_; }
     int SoundsPlayed() const { return sounds_.Requests(); }
+    // Plays a sound file on the sound thread, without waiting (a note's arrival).
+    void PlaySoundFile(const std::wstring& path) { sounds_.Play(path); }
     int Blinks() const { return Blinks_; }
     // One date update on the day after the last one (now stays fixed
     // there): its CPU time in microseconds; BenchWall() its wall time.

@@ -17,6 +17,8 @@
 #include "net/PacketTime.h"
 #include "net/SendList.h"
 #include "net/SendRules.h"
+#include "net/NoteSink.h"
+#include "net/ReceiveRules.h"
 
 namespace kelup {
 
@@ -27,7 +29,7 @@ enum class NativeCommand;
 class Transcript;
 struct ResultPacket;
 
-class Lan : public NoteSending {
+class Lan : public NoteSending, public ReceiptSender {
 public:
     explicit Lan(Shell& shell);
     ~Lan();
@@ -70,7 +72,19 @@ public:
     // A send waits for its answers: another cannot start meanwhile.
     bool Sending();
 
+    // --- receiving notes, and read receipts both ways (Receive.cpp) -------------
+    void WireNotes(NoteSink* sink) { sink_ = sink; }
+    void SendOpenReceipt(const std::wstring& addr, bool ipMessenger, const std::wstring& packetNo) override;
+
 private:
+    // KL_SEND: the answer, the note, its history and log entries.
+    void OnNoteSend(const NoteSendPacket& p, const std::wstring& source);
+    // An IP Messenger message (mode 32).
+    void OnIpMsgMessage(const IpMsgPacket& p, const std::wstring& source);
+    // A note the store made from what arrived: history, log, shown.
+    void StickArrived(int slot, const ReceivedNote& note, const std::vector<std::wstring>& lines);
+    // KL_OPEN, KL_EXOPEN and the IP Messenger 48: who read a note of ours.
+    void OnReadReceipt(ReceiptKind kind, const std::wstring& opener);
     // The single-recipient send: the packet, a wait, and the retries.
     void KelupSend(const std::string& data, const std::wstring& ipa, int slot);
     // KL_RECIEVE, KL_FULL and KL_ERR to a send of ours.
@@ -105,6 +119,9 @@ private:
     PacketNumberClock packetNumbers;
     // What each IP Messenger peer reads and writes: UTF-8 or code page 932.
     IpMsgCharsets ipmCharsets_;
+
+    NoteSink* sink_ = nullptr;
+    IpMsgRepeatFilter ipmRepeat_;
 
     SendWait wait_;
     bool inKelupSend_ = false;

@@ -255,6 +255,15 @@ void Lan::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
             case NativeCommand::Err:
                 if (auto* r = std::get_if<ResultPacket>(&packet->body)) OnSendAnswer(packet->command, *r);
                 break;
+            case NativeCommand::Send:
+                if (auto* n = std::get_if<NoteSendPacket>(&packet->body)) OnNoteSend(*n, source);
+                break;
+            case NativeCommand::Open:
+            case NativeCommand::ExOpen:
+                if (auto* r = std::get_if<ResultPacket>(&packet->body))
+                    OnReadReceipt(packet->command == NativeCommand::Open ? ReceiptKind::Opened : ReceiptKind::AbsentOpened,
+                                  NameFromList(r->sender.identity));
+                break;
             default:
                 // Notes, receipts, transfers and shutdown requests are handled
                 // by their own features; until then they are dropped.
@@ -273,6 +282,12 @@ void Lan::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
         case ipmsg::kAnsEntry:
         case ipmsg::kExit:
             ApplyDiscovery(OnIpMsgAnnouncement(lists, DiscoveryView(), *packet, source), true);
+            break;
+        case ipmsg::kSendMsg:
+            OnIpMsgMessage(*packet, source);
+            break;
+        case ipmsg::kReadMsg:
+            OnReadReceipt(ReceiptKind::IpMsgOpened, IpMsgOpener(lists, source, packet->user, packet->host));
             break;
         default:
             break;

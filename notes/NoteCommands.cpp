@@ -122,6 +122,7 @@ void TKELUPSHI::TrackAtCursor(HMENU m) {
 
 void TKELUPSHI::M_ExecuteClick() {
     if (OpenFName.empty()) return;
+    if (host_ && !host_->MayOpen(MyNumber, OpenFName)) return;
     ShellExecuteW(hwnd_, L"open", OpenFName.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
@@ -255,7 +256,8 @@ void TKELUPSHI::OnLink(const ENLINK& link) {
     TEXTRANGEW range{{link.chrg.cpMin, link.chrg.cpMin + len}, url.data()};
     LRESULT got = SendMessageW(richEdit_, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
     url.resize(size_t(std::max<LRESULT>(got, 0)));
-    if (!url.empty()) ShellExecuteW(hwnd_, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
+    if (!url.empty() && (!host_ || host_->MayOpen(MyNumber, url)))
+        ShellExecuteW(hwnd_, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
     SendMessageW(richEdit_, EM_SETSEL, 0, 0);
 }
 

@@ -56,6 +56,12 @@ public:
     virtual void InputBoxExec(int slot, int sendMode) = 0;
     // The pointer reached a note.
     virtual void ArrivalSeen() = 0;
+    // The pointer reached note `slot` (its hit test): the arrival title goes
+    // and, with it, a receipt the note still owes.
+    virtual void ArrivalSeenBy(int slot) { ArrivalSeen(); }
+    // Whether note `slot` may hand `target` (its associated file or a link)
+    // to the shell; asks the user when the note came from another computer.
+    virtual bool MayOpen(int slot, const std::wstring& target) { return true; }
 
     // --- In-place editing and text commands ---------------------------------
     // The note in `slot` begins editing in place; a note still being edited

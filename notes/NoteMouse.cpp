@@ -54,7 +54,7 @@ LRESULT TKELUPSHI::HitTest(POINT screen) {
     ScreenToClient(hwnd_, &p);
     LRESULT zone = ZoneOf(c, p, Margin());
     EdgeHit = zone != HTNOWHERE && zone != HTCAPTION;
-    if (host_) host_->ArrivalSeen();
+    if (host_) host_->ArrivalSeenBy(MyNumber);
     if (zone == HTCAPTION) ShowTextHint();
     else if (host_ && host_->NoteConfig().ToolTipHint == 1) HideTextHint();
     if (zone == HTNOWHERE) zone = HTCLIENT;

@@ -37,6 +37,8 @@ public:
     std::wstring SenderName, SenderAddr;
     std::wstring SenderSex = L"0";
     std::wstring SenderVer;
+    // The packet number of a received IP Messenger message ("0" otherwise).
+    std::wstring Label1 = L"0";
     double SendDate = 0, SendTime = 0;
     int ORGColor = 12648447;
     int KeyOpen = 0;

@@ -268,3 +268,8 @@
 #define ID_H_Clear            3407
 #define IDC_HistRichEdit1     3420
 #define IDC_HistbtnClear      3421
+
+// The password dialog: 620-629 dialogs, 3300-3349 controls.
+#define IDD_PWORDBOX          620
+#define IDC_PWordEdit         3300
+#define IDC_PWordLabel        3301

@@ -42,6 +42,11 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
         int w = note->ORGWidth > 0 ? note->Scale(note->ORGWidth) : b.right - b.left;
         int h = note->ORGHeight > 0 ? note->Scale(note->ORGHeight) : b.bottom - b.top;
         note->SetBounds(b.left, b.top, w, h);
+        // A note its sender protected opens only with the user's password.
+        if (note->SetPWord == 1 && !AskPassword(slot)) {
+            resume();
+            return r;
+        }
     }
 
     EditRequest q;
@@ -70,6 +75,8 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
         q.font = TextFont{Config.FontName, Config.FontSize, COLORREF(Config.FontColor), Config.FontStyle};
     }
 
+    // The sender asked to hear when the note is read.
+    SendReadReceipt(slot);
     r = compose_->Edit(q);
     MakingNote = 0;
     NoteJustMade = 0;

@@ -15,6 +15,7 @@
 #include "app/Shell.h"
 #include "compose/Compose.h"
 #include "extras/DdeCommand.h"
+#include "net/NoteSink.h"
 #include "notes/NoteHost.h"
 #include "store/NoteRecord.h"
 #include "store/Slots.h"
@@ -32,7 +33,7 @@ std::wstring TextFileName(int slot);
 // A stored place and size (pixels at 96 DPI) on the screen as it is scaled now.
 RECT ScaledPlace(int left, int top, int width, int height);
 
-class NoteStore final : public NoteHost, public EditorHost {
+class NoteStore final : public NoteHost, public EditorHost, public NoteSink {
 public:
     explicit NoteStore(Shell& shell);
     ~NoteStore();
@@ -43,6 +44,8 @@ public:
     void Wire(Deadlines* dates) { dates_ = dates; }
     // The compose editor in which notes are written.
     void WireEditor(Compose* compose) { compose_ = compose; }
+    // Where read receipts of received notes go.
+    void WireReceipts(ReceiptSender* receipts) { receipts_ = receipts; }
     // Where notes are sent when the editor closes with a send command.
     void WireSending(NoteSending* sending) { sending_ = sending; }
 
@@ -140,6 +143,22 @@ public:
     // When the editor's text was last shown on its note and saved (benchmark clock).
     long long EditSavedAt() const { return editSavedAt_; }
 
+    // --- notes from the LAN (ReceiveOps.cpp) ------------------------------------
+    bool TextSlotFree() const override { return TextNotes.LowestFree() != kNoSlot; }
+    int TextSlotMax() const override { return MaxTextNotes; }
+    int MakeOther(const ReceivedNote& note, std::vector<std::wstring>& lines) override;
+    void StickReceived(int slot, const ReceivedNote& note) override;
+    // A received note owes its sender a read receipt: it goes now.
+    void SendReadReceipt(int slot);
+    // The pointer reached a note; the arrival title goes, and a note shown
+    // openly owes its receipt no longer.
+    void ArrivalSeenBy(int slot) override;
+    // The password of a protected received note; false when not confirmed.
+    bool AskPassword(int slot);
+    // A note from another computer opens something other than a web or mail
+    // address only when the user agrees.
+    bool MayOpen(int slot, const std::wstring& target) override;
+
     // --- what the compose editor asks ---------------------------------------------
     int MakeNoteFromLines(const std::vector<std::wstring>& lines) override;
     void ScheduleDeadline(int slot, double day, bool asDeadline) override;
@@ -173,6 +192,7 @@ private:
     const Paths& Path;
     Deadlines* dates_ = nullptr;
     Compose* compose_ = nullptr;
+    ReceiptSender* receipts_ = nullptr;
     NoteSending* sending_ = nullptr;
     long long editSavedAt_ = 0;
 
