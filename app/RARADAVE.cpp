@@ -32,6 +32,7 @@ RARADAVE::RARADAVE()
     store_->Wire(dates_.get());
     store_->WireEditor(compose_.get());
     compose_->Wire(store_.get());
+    compose_->WireRecipients(lan_.get());
     store_->WireSending(lan_.get());
     lan_->WireNotes(store_.get());
     store_->WireReceipts(lan_.get());

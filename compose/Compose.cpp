@@ -11,16 +11,30 @@ namespace kelup {
 
 namespace {
 // The compose window's size before it has ever been opened.
-constexpr int kEditorW = 760, kEditorH = 520, kEditorPanelH = 120, kEditorShowPanelMode = 0;
+constexpr int kEditorW = 840, kEditorH = 600, kEditorPanelH = 170, kEditorShowPanelMode = 0;
 }  // namespace
 
 Compose::Compose(Shell& shell) : shell_(shell) {}
 
-Compose::~Compose() = default;
+Compose::~Compose() {
+    if (source_) source_->WireRecipientView(nullptr);
+}
+
+void Compose::WireRecipients(RecipientSource* source) {
+    if (source_) source_->WireRecipientView(nullptr);
+    source_ = source;
+    if (source_) source_->WireRecipientView(this);
+    if (editor_) editor_->SetRecipientSource(source_);
+}
+
+void Compose::ListsChanged() {
+    if (editor_) editor_->ListsChanged();
+}
 
 TInputEditer& Compose::Editor() {
     if (!editor_) {
         editor_ = std::make_unique<TInputEditer>(shell_, readyAt_, appliedAt_);
+        editor_->SetRecipientSource(source_);
         editor_->Create();
     }
     return *editor_;
@@ -36,8 +50,8 @@ EditResult Compose::Edit(const EditRequest& request) {
 }
 
 void Compose::AddRecentRecipients(const std::vector<std::wstring>& entries) {
-    // The menu of recent recipients is kept by the recipients area.
-    (void)entries;
+    if (entries.empty()) return;
+    Editor().AddRecentRecipients(entries);
 }
 
 std::vector<std::wstring> Compose::Lines() const {
@@ -52,7 +66,8 @@ void Compose::CloseEditor() {
 
 void Compose::WriteRecipientMenuItems() {
     // One line per item of the recipient-list popup: name, "%%", caption.
-    // The compose window brings the items; without it the file is left as it is.
+    // Without the editor the items were never read: the file stays as it is.
+    if (editor_) editor_->WriteRecentFile();
 }
 
 void Compose::WriteWindowKeys() {

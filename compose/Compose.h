@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "compose/Recipients.h"
 #include "notes/RichText.h"
 
 namespace kelup {
@@ -38,6 +40,10 @@ struct EditRequest {
     bool locked = false;
     // Sender of a received note: address (reply), the line shown, third field.
     std::wstring senderAddr, senderLine, senderSex;
+    // The note's associated file (OpenFName): what file option 3 sends.
+    std::wstring openFName;
+    // Run once the editor is ready for typing: work that can wait until then.
+    std::function<void()> afterReady;
 };
 
 // The lower area's choices as the editor closed with a send command: what
@@ -51,6 +57,8 @@ struct SendRequest {
     bool cb_Zenmen = false;                 // 相手に確認メッセージを表示する
     int fileSendOpt = 0;                    // RG_FileSendOpt 0..3
     std::wstring filePath;                  // FSelectFilePath: the file chosen for options 1 and 2
+                                            // (option 3 sends the note's associated file); the
+                                            // offer goes through RecipientSource::OfferFileTransfer
     bool absenteeGroup = false;             // TreeView1 had "!!不在者" selected
     std::wstring TypedAddr;                 // send mode 3: the address as typed
 };
@@ -87,7 +95,7 @@ protected:
     ~EditorHost() = default;
 };
 
-class Compose {
+class Compose final : public RecipientView {
 public:
     explicit Compose(Shell& shell);
     ~Compose();
@@ -95,6 +103,9 @@ public:
     Compose& operator=(const Compose&) = delete;
 
     void Wire(EditorHost* host) { host_ = host; }
+    // Where the lower area's lists come from; the source tells back when they change.
+    void WireRecipients(RecipientSource* source);
+    void ListsChanged() override;
     // Makes the editor window now (at start, once the main window exists),
     // so the first opening only shows it.
     void Prepare() { Editor(); }
@@ -108,7 +119,7 @@ public:
     HWND EditorHandle() const;
     // Benchmark clock (base/Clock.h): when the editor last became ready for
     // typing (shown, painted, Memo1 focused), and when "付箋紙へ表示" (or
-    // "更新") was last pressed. 0 until then.
+    // "更新") or a send command was last pressed. 0 until then.
     long long ReadyAt() const { return readyAt_; }
     long long AppliedAt() const { return appliedAt_; }
 
@@ -127,6 +138,7 @@ private:
 
     Shell& shell_;
     EditorHost* host_ = nullptr;
+    RecipientSource* source_ = nullptr;
     std::unique_ptr<TInputEditer> editor_;
     bool EditorOpen_ = false;
     long long readyAt_ = 0, appliedAt_ = 0;

@@ -63,6 +63,7 @@ void TInputEditer::OnCommand(int id, int code, HWND from) {
             // Text changes: the close question will be asked; undo is possible.
             CloseMode = 1;
             EnableCommand(ID_E_Undo, true);
+            UpdateSendCommands();
         }
         return;
     }
@@ -90,6 +91,7 @@ void TInputEditer::OnCommand(int id, int code, HWND from) {
         }
         return;
     }
+    if (!standalone_ && OnRecipientCommand(id, code)) return;
     if (!Enabled(id)) return;   // a shortcut of a command that is off now
     switch (id) {
         // Closing commands.
@@ -102,20 +104,17 @@ void TInputEditer::OnCommand(int id, int code, HWND from) {
         case ID_E_btnRemove:
         case ID_E_btnRemoveM: CloseWith(EditorCommand::Peel); break;
         case ID_E_NewNote: CloseWith(EditorCommand::NewNote); break;
-        // Sending needs a recipient; the list stays empty until the peers
-        // are searched for, so these are off.
+        // Sending needs a recipient, and the file option's checks.
         case ID_E_btnSendOnly:
         case ID_E_SendOnly:
         case ID_E_btnSend:
         case ID_E_SendUpdate:
         case ID_E_btnSendRemove:
         case ID_E_SendPeel:
-            if (SendMessageW(list2_, LB_GETCOUNT, 0, 0) > 0) {
-                EditorCommand cmd = (id == ID_E_btnSendOnly || id == ID_E_SendOnly) ? EditorCommand::SendOnly
-                                    : (id == ID_E_btnSend || id == ID_E_SendUpdate) ? EditorCommand::SendUpdate
-                                                                                     : EditorCommand::SendPeel;
-                CloseWith(cmd);
-            }
+            if (id >= ID_E_btnSendOnly && id <= ID_E_btnSendRemove && !IsWindowEnabled(GetDlgItem(hwnd_, id))) break;
+            SendCommand((id == ID_E_btnSendOnly || id == ID_E_SendOnly) ? EditorCommand::SendOnly
+                        : (id == ID_E_btnSend || id == ID_E_SendUpdate) ? EditorCommand::SendUpdate
+                                                                         : EditorCommand::SendPeel);
             break;
         // Menu bar.
         case ID_E_MenuFile:
@@ -195,6 +194,10 @@ LRESULT TInputEditer::OnNotify(NMHDR* nm) {
                 return 0;
             }
         }
+        return 0;
+    }
+    if (nm->hwndFrom == tree_) {
+        if (nm->code == TVN_SELCHANGEDW && !treeBuilding_) ShowGroup(false);
         return 0;
     }
     if (nm->code == TTN_GETDISPINFOW) {
@@ -544,6 +547,13 @@ void TInputEditer::ShowPanel() {
 
 void TInputEditer::Memo1Enter() {
     if (shell_.Config().IME != 1) return;
+    // Switched on just after: a posted message comes before any typing, and
+    // the editor shows without waiting for the input method.
+    PostMessageW(hwnd_, kOpenInputMethod, 0, 0);
+}
+
+void TInputEditer::OpenInputMethod() {
+    if (GetFocus() != memo_) return;
     if (HIMC imc = ImmGetContext(memo_)) {
         if (!ImmGetOpenStatus(imc)) {
             ImmSetOpenStatus(imc, TRUE);

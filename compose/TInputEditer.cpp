@@ -134,9 +134,9 @@ bool TInputEditer::Create() {
     const Settings& config = shell_.Config();
     IniFile ini(shell_.Path().IniPath);
     // The sizes the editor had when the program last ended.
-    int w = std::max(ini.GetInt(L"Config", L"EditorW", 760), kMinW);
-    int h = std::max(ini.GetInt(L"Config", L"EditorH", 520), kMinH);
-    panelH_ = std::clamp(ini.GetInt(L"Config", L"EditorPanelH", 120), 40, 600);
+    int w = std::max(ini.GetInt(L"Config", L"EditorW", 840), kMinW);
+    int h = std::max(ini.GetInt(L"Config", L"EditorH", 600), kMinH);
+    panelH_ = std::clamp(ini.GetInt(L"Config", L"EditorPanelH", 170), 40, 600);
     ShowPanelMode = ini.GetInt(L"Config", L"EditorShowPanelMode", 0) == 1 ? 1 : 0;
     for (int i = 0; i < 3; ++i) barVisible_[i] = ini.GetInt(BarSection(i), L"VISIBLE", 1) != 0;
     EditerBkgnd = config.EditerBkgnd;
@@ -341,10 +341,12 @@ void TInputEditer::MakeLowerArea() {
     tree_ = MakeChild(hwnd_, WC_TREEVIEWW, nullptr,
                       WS_TABSTOP | TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS,
                       ID_E_TreeView1, uiFont_.get(), WS_EX_CLIENTEDGE);
-    list1_ = MakeChild(hwnd_, WC_LISTBOXW, nullptr, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_SORT |
-                       LBS_NOINTEGRALHEIGHT, ID_E_ListBox1, uiFont_.get(), WS_EX_CLIENTEDGE);
-    list2_ = MakeChild(hwnd_, WC_LISTBOXW, nullptr, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                       ID_E_ListBox2, uiFont_.get(), WS_EX_CLIENTEDGE);
+    // The peers of the group chosen and the recipients, each line with its picture.
+    const DWORD listStyle = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED |
+                            LBS_HASSTRINGS;
+    list1_ = MakeChild(hwnd_, WC_LISTBOXW, nullptr, listStyle | LBS_SORT, ID_E_ListBox1, uiFont_.get(),
+                       WS_EX_CLIENTEDGE);
+    list2_ = MakeChild(hwnd_, WC_LISTBOXW, nullptr, listStyle, ID_E_ListBox2, uiFont_.get(), WS_EX_CLIENTEDGE);
     // Panel1: the large buttons.
     struct Big { int id; const wchar_t* text; };
     static const Big kBig[6] = {{ID_E_btnSendOnly, L"送信"}, {ID_E_btnSend, L"送信して更新"},
@@ -368,9 +370,11 @@ void TInputEditer::MakeLowerArea() {
             }
         }
     }
+    MakeRecipientControls();
     if (standalone_) {
-        for (HWND h : {label3_, label4_, tree_, list1_, list2_}) ShowWindow(h, SW_HIDE);
+        for (HWND h : {label3_, label4_, label6_, label7_, tree_, list1_, list2_}) ShowWindow(h, SW_HIDE);
         for (HWND h : panel1Buttons_) ShowWindow(h, SW_HIDE);
+        LayoutRecipientArea(0, 0, 0, 0);
     }
 }
 
@@ -443,17 +447,24 @@ void TInputEditer::Layout() {
     int lowerH = lower ? splitterH_ + panelH_ + panel1H_ : 0;
     int memoH = std::max(H - y - lowerH, 0);
     place(memo_, 0, y, W, memoH);
-    for (HWND h : {label3_, label4_, tree_, list1_, list2_}) ShowWindow(h, lower ? SW_SHOWNA : SW_HIDE);
+    for (HWND h : {label3_, label4_, label6_, label7_, tree_, list1_, list2_}) ShowWindow(h, lower ? SW_SHOWNA : SW_HIDE);
     for (HWND h : panel1Buttons_) ShowWindow(h, lower ? SW_SHOWNA : SW_HIDE);
-    if (!lower) return;
+    if (!lower) {
+        LayoutRecipientArea(0, 0, 0, 0);
+        return;
+    }
     // Panel2: the tree takes its height less 20 below its label; the two
-    // lists share the rest, the second one pixel below the first.
+    // lists share the rest, the second one pixel below the first; the send
+    // options at the right.
     int top = y + memoH + splitterH_;
-    const int treeW = std::clamp(W / 3, 150, 260);
+    const int treeW = std::clamp(W / 5, 120, 200);
     place(label3_, 6, top + 3, treeW, 16);
     place(tree_, 4, top + 20, treeW, panelH_ - 20);
-    int listX = treeW + 10, listW = std::clamp(W - listX - 4, 0, 300);
-    place(label4_, listX + 2, top + 3, listW, 16);
+    int listX = treeW + 10, listW = std::clamp(W / 4, 0, 260);
+    place(label4_, listX + 2, top + 3, 60, 16);
+    place(label6_, listX + listW - 110, top + 3, 40, 16);
+    place(label7_, listX + listW - 66, top + 3, 64, 16);
+    LayoutRecipientArea(top, listX + listW + 8, W - (listX + listW + 8) - 4, panelH_);
     int listsH = panelH_ - 20;
     int h1 = (listsH - 1) / 2;
     place(list1_, listX, top + 20, listW, h1);
@@ -496,9 +507,12 @@ EditResult TInputEditer::ShowModal(const EditRequest& request, EditorHost* host)
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     FormShow();
     if (owner) EnableWindow(owner, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
+    // Shown without painting on the way: it is painted once, when ready.
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOREDRAW);
     SetForegroundWindow(hwnd_);
     ReadyForTyping();
+    RecipientsAtOpen();
+    if (request_.afterReady) request_.afterReady();
 
     MSG msg;
     while (open_) {
@@ -534,6 +548,7 @@ EditResult TInputEditer::ShowModal(const EditRequest& request, EditorHost* host)
         result.rtf = RichToRtf(memo_);
         result.lineCount = int(Lines().size());
     }
+    if (result.EditSendMode > 0) FillSendRequest(result.send);
     host_ = nullptr;
     return result;
 }
@@ -549,10 +564,18 @@ void TInputEditer::FormShow() {
     SetWindowTextW(hwnd_, request_.caption.c_str());
     // 3: wrapping as "右端で折り返す" says.
     ApplyWordWrap();
-    // 4: nothing to send to yet.
+    // 4: nothing to send to yet; the peers are searched for once the
+    // editor shows.
     SendMessageW(list1_, LB_RESETCONTENT, 0, 0);
     SendMessageW(list2_, LB_RESETCONTENT, 0, 0);
-    for (int id : {ID_E_btnSendOnly, ID_E_btnSend, ID_E_btnSendRemove}) EnableWindow(GetDlgItem(hwnd_, id), FALSE);
+    RecipientMode = 0;
+    UpdateSendCommands();
+    FSelectFilePath.clear();
+    TypedAddr.clear();
+    SetPeerHint(L"未選択");
+    SetWindowTextW(label9_, request_.senderLine.c_str());
+    // 7: the file option starts at its first entry.
+    for (int i = 0; i < 4; ++i) SendMessageW(fileOpts_[i], BM_SETCHECK, i == 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     // 5: the input method's composition colours.
     SetImeColours();
     // 8: links are found and reported.
@@ -566,7 +589,8 @@ void TInputEditer::FormShow() {
     int w = wr.right - wr.left, h = wr.bottom - wr.top;
     int x = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - w) / 2);
     int y = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
-    SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+    // Moved only when it is elsewhere: every move of a window costs Wine a repaint.
+    if (x != wr.left || y != wr.top) SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     // 10: a reply: every line quoted, nothing sent until a recipient is chosen.
     if (request_.sendMode == -1) QuoteAll(false);
     // 1: the clipboard commands follow the (empty) selection.
@@ -601,7 +625,7 @@ void TInputEditer::LoadText() {
 void TInputEditer::ReadyForTyping() {
     SetFocus(memo_);
     // Painted, controls included: what the person sees before typing.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     readyAt_ = MicrosNow();
 }
 
@@ -625,7 +649,8 @@ void TInputEditer::CloseWith(EditorCommand cmd) {
         return;   // cancelled: the editor stays open
     }
     if (cmd == EditorCommand::NewNote && host_) host_->MakeNoteFromLines(Lines());
-    if (cmd == EditorCommand::Apply) appliedAt_ = MicrosNow();
+    // Benchmark clock: the note applied, or sent.
+    if (cmd == EditorCommand::Apply || f.EditSendMode > 0) appliedAt_ = MicrosNow();
     flags_ = f;
     if (cmd != EditorCommand::CloseBox) CloseMode = 0;
     FormClose();
@@ -633,6 +658,8 @@ void TInputEditer::CloseWith(EditorCommand cmd) {
 
 void TInputEditer::FormClose() {
     WriteToolbarKeys();
+    WriteSendOptions();
+    KillTimer(hwnd_, kSearchTimer);
     EditorOpen = false;
     open_ = false;
     Memo1Exit();
@@ -681,6 +708,20 @@ LRESULT TInputEditer::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return OnNotify(reinterpret_cast<NMHDR*>(lp));
         case WM_SIZE:
             Layout();
+            return 0;
+        case WM_DRAWITEM: {
+            auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+            if (di->hwndItem == list1_ || di->hwndItem == list2_) {
+                DrawListLine(*di);
+                return TRUE;
+            }
+            break;
+        }
+        case WM_TIMER:
+            if (wp == kSearchTimer) OpeningSearch();
+            return 0;
+        case kOpenInputMethod:
+            OpenInputMethod();
             return 0;
         case WM_GETMINMAXINFO: {
             auto* mm = reinterpret_cast<MINMAXINFO*>(lp);

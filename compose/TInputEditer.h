@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <richedit.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "base/Window.h"
 #include "compose/Compose.h"
 #include "compose/EditorRules.h"
+#include "compose/RecipientRules.h"
+#include "compose/Recipients.h"
 #include "dates/TSubDate1.h"
 
 struct IRichEditOleCallback;
@@ -51,11 +54,24 @@ public:
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
+    // The lower area (RecipientArea.cpp): where the lists come from; the
+    // lists changed; a send's recipients for the menu of recent recipients,
+    // and that menu's file ".frh".
+    void SetRecipientSource(RecipientSource* source) { source_ = source; }
+    void ListsChanged();
+    void AddRecentRecipients(const std::vector<std::wstring>& entries);
+    void WriteRecentFile();
+
     // The most text Memo1 takes, in characters: far more than a note ever
     // holds, little enough that a paste cannot exhaust the program.
     static constexpr LONG kTextLimit = 16 * 1024 * 1024;
+    // The timer that starts the search once the editor shows.
+    static constexpr UINT_PTR kSearchTimer = 61;
 
 private:
+    // Posted to itself: the input method opens once Memo1 has the focus.
+    static constexpr UINT kOpenInputMethod = WM_APP + 0x180;
+    void OpenInputMethod();
     // TInputEditer.cpp: making the window, layout, opening and closing.
     void FormCreate();
     void MakeToolbars();
@@ -111,6 +127,49 @@ private:
     void FormatCopy();
     void FormatPaste();
 
+    // RecipientArea.cpp: the groups, the peers, the recipients, the send
+    // options and the send commands.
+    void MakeRecipientControls();
+    void LayoutRecipientArea(int top, int x, int w, int h);
+    void ReadSendOptions();
+    void WriteSendOptions();
+    void ReadRecentFile();
+    void RecipientsAtOpen();
+    void OpeningSearch();
+    void btnSearchClick();
+    void RebuildTree();
+    void ShowGroup(bool keepSelection);
+    int SelectedList() const;
+    bool AbsenteeGroup() const { return SelectedList() == int(SendLists::kAbsent); }
+    std::vector<std::wstring> LinesOf(HWND list) const;
+    std::wstring SelectedEntry() const;
+    void AppendRecipient(const std::wstring& entry);
+    void ListBox1Click();
+    void ListBox2Click();
+    void SetPeerHint(const std::wstring& text);
+    void UpdateSendCommands();
+    bool OnRecipientCommand(int id, int code);
+    void PopupMenu3At(POINT pt);
+    void PopupMenu4At(POINT pt);
+    void M_DeleteClick();
+    void M_DeleteAllClick();
+    void M_ShutdownClick();
+    void M_AddFriendClick();
+    void M_DelFriendClick();
+    void M_EditFriendClick();
+    void M_FindNameClick();
+    void AddAllClick(AddAllKind kind);
+    void cb_huseruClick();
+    void Label9Click();
+    void btn_IPAddrClick();
+    bool FileSendOptAct();
+    void SendCommand(EditorCommand cmd);
+    void MItemClick(size_t index);
+    void FillSendRequest(SendRequest& send) const;
+    void DrawListLine(const DRAWITEMSTRUCT& di);
+    int FileSendOpt() const;
+    static LRESULT CALLBACK ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+
     static LRESULT CALLBACK MemoProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
     static LRESULT CALLBACK ComboEditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
     bool Enabled(int id) const;
@@ -138,6 +197,28 @@ private:
     AutoFont styleFonts_[4];   // bold, italic, underline, strike-out captions
     IRichEditOleCallback* oleCallback_ = nullptr;
     TSubDate1 subDate1_;
+
+    // The lower area's state.
+    RecipientSource* source_ = nullptr;
+    int RecipientMode = 0;
+    HWND label2_ = nullptr, label5_ = nullptr, label6_ = nullptr, label7_ = nullptr, label9_ = nullptr;
+    HWND checks_[5] = {};      // cb_SendOk, cb_huseru, cb_Check, cb_Password, cb_Zenmen
+    HWND rg_ = nullptr, fileOpts_[4] = {};
+    HWND btnIPAddr_ = nullptr, btnSearch_ = nullptr;
+    HWND hint_ = nullptr;      // ListBox1's hint
+    std::wstring peerHint_ = L"未選択";
+    struct ImageListOwner {
+        HIMAGELIST h = nullptr;
+        ~ImageListOwner() { if (h) ImageList_Destroy(h); }
+    } images_;
+    std::vector<std::pair<std::wstring, int>> groups_;   // the tree's groups: caption, list
+    bool listsDirty_ = true;
+    bool searching_ = false;
+    bool treeBuilding_ = false;   // the tree is being made: its selection changes are not the user's
+    std::vector<RecentItem> recent_;
+    std::wstring FSelectFilePath;
+    std::wstring TypedAddr;
+    std::wstring lastFileFolder_;
 
     bool open_ = false;
     bool EditorOpen = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Shell.h"
+#include "compose/Recipients.h"
 #include "net/IpMsgPacket.h"
 #include "net/NetLog.h"
 #include "net/OutgoingNote.h"
@@ -29,7 +30,7 @@ enum class NativeCommand;
 class Transcript;
 struct ResultPacket;
 
-class Lan : public NoteSending, public ReceiptSender {
+class Lan : public NoteSending, public ReceiptSender, public RecipientSource {
 public:
     explicit Lan(Shell& shell);
     ~Lan();
@@ -75,6 +76,18 @@ public:
     // --- receiving notes, and read receipts both ways (Receive.cpp) -------------
     void WireNotes(NoteSink* sink) { sink_ = sink; }
     void SendOpenReceipt(const std::wstring& addr, bool ipMessenger, const std::wstring& packetNo) override;
+
+    // --- the compose window's recipients (RecipientOps.cpp) ----------------------
+    const SendLists& Lists() const override { return lists; }
+    void WireRecipientView(RecipientView* view) override { recipientView_ = view; }
+    void StartSearch() override;
+    SendLists::FriendAdd AddMyFriend(const std::wstring& entry) override;
+    void DelMyFriend(const std::wstring& entry) override;
+    bool ReplaceFriend(const std::wstring& oldEntry, const std::wstring& newEntry) override;
+    void RemoveAbsentee(const std::wstring& entry) override;
+    void RemoveAllAbsentees() override;
+    void ShutdownRequest(const std::wstring& addr) override;
+    bool OfferFileTransfer(const std::wstring& addr, const std::wstring& path) override;
 
 private:
     // KL_SEND: the answer, the note, its history and log entries.
@@ -130,6 +143,9 @@ private:
     static constexpr DWORD kMultiSendPatience = 30000;
     Transcript* transcript_ = nullptr;
     NetLog netLog_;
+
+    RecipientView* recipientView_ = nullptr;
+    void WriteFriends();
 
     unsigned long nativeReceived = 0;
     unsigned long ipmReceived = 0;

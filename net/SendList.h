@@ -147,6 +147,12 @@ public:
     FriendAdd AddFriend(std::wstring_view entry);
     // DelMyFriend: removes the first friend with the entry's address.
     bool DelFriend(std::wstring_view entry);
+    // The compose window's commands on the lists: the first absentee with
+    // this address goes (false when none); every absentee goes; the friend
+    // `oldEntry` becomes `newEntry` (false when there is no such friend).
+    bool RemoveAbsentee(std::wstring_view ipAddr);
+    void ClearAbsentees() { lists_[kAbsent].Clear(); }
+    bool ReplaceFriend(std::wstring_view oldEntry, std::wstring_view newEntry);
 
     // The lines of ".lis": list 0 then list 1, without IP Messenger peers;
     // and of ".frd": list 2. Only well-formed entries, whoever put them there.
@@ -174,6 +180,29 @@ std::vector<std::wstring> ReadListFile(std::string_view bytes);
 // strictly) and well-formed entries; whatever else a file holds is dropped.
 std::string WriteSendListFile(const std::vector<std::wstring>& entries);
 std::vector<std::wstring> ReadSendListFile(std::string_view bytes);
+
+inline bool SendLists::RemoveAbsentee(std::wstring_view ipAddr) {
+    SortedList& absent = lists_[kAbsent];
+    for (std::size_t i = 0; i < absent.size(); ++i) {
+        if (SamePeer(absent[i], L"", ipAddr, MatchMode::ByAddress)) {
+            absent.RemoveAt(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+inline bool SendLists::ReplaceFriend(std::wstring_view oldEntry, std::wstring_view newEntry) {
+    SortedList& friends = lists_[kFriends];
+    for (std::size_t i = 0; i < friends.size(); ++i) {
+        if (friends[i] == oldEntry) {
+            friends.RemoveAt(i);
+            friends.Add(newEntry);
+            return true;
+        }
+    }
+    return false;
+}
 
 // Icon of an entry in the compose window's list: "added" column, or the
 // "friend online" column, where an unknown sex keeps `current`.

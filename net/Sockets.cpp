@@ -214,7 +214,8 @@ void Lan::ApplyDiscovery(const DiscoveryOutcome& o, bool ipMessenger) {
     if (o.nativeAnswer) SendResult(*o.nativeAnswer, o.answerTo, L"");
     if (o.ipMsgAnswer) SendResultP(*o.ipMsgAnswer, o.answerTo, L"");
     if (o.relay) BroadCast(o.relay->addr, o.relay->identity, o.relay->command);
-    // The compose window shows the lists once it exists.
+    // The compose window shows what changed.
+    if ((o.added || o.removed) && recipientView_) recipientView_->ListsChanged();
 }
 
 void Lan::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {

@@ -254,6 +254,40 @@
 #define ID_E_ToolBar2         6104
 #define ID_E_ToolBar3         6105
 #define ID_E_ToolBar4         6106
+// The recipients area of the compose editor (6107-6199) and the one-line
+// input box (610-619).
+#define ID_E_Label7           6107
+#define ID_E_cb_SendOk        6108
+#define ID_E_cb_huseru        6109
+#define ID_E_cb_Check         6110
+#define ID_E_cb_Password      6111
+#define ID_E_cb_Zenmen        6112
+#define ID_E_RG_FileSendOpt   6113
+#define ID_E_FileOpt0         6114
+#define ID_E_FileOpt1         6115
+#define ID_E_FileOpt2         6116
+#define ID_E_FileOpt3         6117
+#define ID_E_Label9           6118
+#define ID_E_btn_IPAddr       6119
+#define ID_E_btnSearch        6120
+#define ID_E_Label2           6121
+#define ID_E_Label5           6122
+#define ID_E_Label6           6123
+#define ID_E_M_Delete         6130
+#define ID_E_M_DeleteAll      6131
+#define ID_E_M_Shutdown       6132
+#define ID_E_M_AddFriend      6133
+#define ID_E_M_DelFriend      6134
+#define ID_E_M_EditFriend     6135
+#define ID_E_M_FindName       6136
+#define ID_E_M_AddAll         6137
+#define ID_E_M_AddAllIpMsg    6138
+#define ID_E_M_AddAllKelup    6139
+#define ID_E_Recent0          6150
+#define ID_E_RecentLast       6165
+#define IDD_INPUTQUERY        610
+#define IDC_InputQueryPrompt  6190
+#define IDC_InputQueryEdit    6191
 
 // The history window THistBox: its context menu (630) and commands and
 // controls (3400-3449).

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <imm.h>
 #include <richedit.h>
+#include <windowsx.h>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,7 @@ public:
     explicit FakeShell(const std::wstring& folder, int networkOff = 0) {
         paths_.DataDir = folder;
         paths_.IniPath = folder + L"kelup.ini";
+        paths_.FrhPath = folder + L"kelup.frh";
         state_.NetworkOff = networkOff;
     }
     const Settings& Config() const override { return config_; }
@@ -80,7 +82,7 @@ public:
 // --- Driving the modal editor ---------------------------------------------
 
 using Step = std::function<bool(HWND editor)>;
-constexpr ULONGLONG kLimitMs = 20000;
+constexpr ULONGLONG kLimitMs = 60000;
 
 struct Driver {
     Compose* compose = nullptr;
@@ -121,7 +123,12 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (GetTickCount64() > d.deadline) {
         d.timedOut = true;
         KillTimer(nullptr, d.timer);
-        for (const wchar_t* c : {L"ケラップx64", L"予定日の挿入"})
+        if (HWND box = FindDialog(L"ケラップx64")) {
+            std::wstring all;
+            for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) all += Text(c) + L"|";
+            ADD_FAILURE() << "message box left open: " << testing::PrintToString(all);
+        }
+        for (const wchar_t* c : {L"ケラップx64", L"予定日の挿入", L"検索文字列の入力", L"名前の編集", L"IPｱﾄﾞﾚｽの指定"})
             if (HWND dlg = FindDialog(c)) PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
         d.compose->CloseEditor();
         return;
@@ -734,6 +741,406 @@ TEST_F(ComposeWin, LinksAreRememberedForCopying) {
                                           Command(ID_E_Close)});
         EXPECT_EQ(copied, c.remembered ? c.url : L"before");
     }
+}
+
+// --- The lower area: groups, peers, recipients and the send commands ----------
+
+// The LAN side as the lower area sees it: a search fills the lists with the
+// peers given, as their announcements would.
+class FakeSource final : public RecipientSource {
+public:
+    struct Peer { std::wstring name, section, addr, sex, ver; };
+    std::vector<Peer> peers;
+    std::vector<std::wstring> absentees;
+    std::vector<std::wstring> friends;
+    SendLists lists;
+    RecipientView* view = nullptr;
+    int searches = 0;
+    std::vector<std::wstring> shutdowns, removedAbsentees;
+
+    static std::wstring EntryOf(const Peer& p) {
+        return ListNameEdit(p.name + L"（PC-" + p.name + L"）", p.addr, p.sex, p.ver);
+    }
+    const SendLists& Lists() const override { return lists; }
+    void WireRecipientView(RecipientView* v) override { view = v; }
+    void StartSearch() override {
+        ++searches;
+        lists.NewSearch(absentees);
+        if (searches == 1) lists.LoadFriends(friends);
+        for (const Peer& p : peers)
+            lists.Add(PeerInfo{p.name + L"（PC-" + p.name + L"）", p.section, p.addr, p.sex, p.ver}, MatchMode::ByAddress);
+        if (view) view->ListsChanged();
+    }
+    SendLists::FriendAdd AddMyFriend(const std::wstring& e) override { return lists.AddFriend(e); }
+    void DelMyFriend(const std::wstring& e) override { lists.DelFriend(e); }
+    bool ReplaceFriend(const std::wstring& o, const std::wstring& n) override { return lists.ReplaceFriend(o, n); }
+    void RemoveAbsentee(const std::wstring& e) override {
+        removedAbsentees.push_back(e);
+        lists.RemoveAbsentee(ListNameExtract(e).ipAddr);
+    }
+    void RemoveAllAbsentees() override { lists.ClearAbsentees(); }
+    void ShutdownRequest(const std::wstring& addr) override { shutdowns.push_back(addr); }
+    bool OfferFileTransfer(const std::wstring&, const std::wstring&) override { return false; }
+};
+
+HWND Item(HWND e, int id) { return GetDlgItem(e, id); }
+
+std::vector<std::wstring> ListLines(HWND list) {
+    std::vector<std::wstring> out;
+    int n = int(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        wchar_t t[512] = L"";
+        SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(t));
+        out.push_back(t);
+    }
+    return out;
+}
+
+bool SendsEnabled(HWND e) {
+    return IsWindowEnabled(Item(e, ID_E_btnSendOnly)) && IsWindowEnabled(Item(e, ID_E_btnSend)) &&
+           IsWindowEnabled(Item(e, ID_E_btnSendRemove));
+}
+bool SendsDisabled(HWND e) {
+    return !IsWindowEnabled(Item(e, ID_E_btnSendOnly)) && !IsWindowEnabled(Item(e, ID_E_btnSend)) &&
+           !IsWindowEnabled(Item(e, ID_E_btnSendRemove));
+}
+
+// The search has run and the group of all peers shows `count` lines.
+Step Searched(size_t count) {
+    return [count](HWND e) {
+        HWND tree = Item(e, ID_E_TreeView1);
+        return TreeView_GetRoot(tree) && ListLines(Item(e, ID_E_ListBox1)).size() == count;
+    };
+}
+
+// The tree's group of this caption is chosen.
+Step Group(std::wstring caption) {
+    return [caption](HWND e) {
+        HWND tree = Item(e, ID_E_TreeView1);
+        HTREEITEM root = TreeView_GetRoot(tree);
+        for (HTREEITEM h = root; h; h = h == root ? TreeView_GetChild(tree, root) : TreeView_GetNextSibling(tree, h)) {
+            wchar_t text[128] = L"";
+            TVITEMW item{};
+            item.mask = TVIF_TEXT;
+            item.hItem = h;
+            item.pszText = text;
+            item.cchTextMax = 128;
+            TreeView_GetItem(tree, &item);
+            if (caption == text) {
+                TreeView_SelectItem(tree, h);
+                return true;
+            }
+        }
+        ADD_FAILURE() << "no group " << testing::PrintToString(caption);
+        return true;
+    };
+}
+
+// A click on the line of `list` whose entry names `name`; posted when a
+// message box is to follow.
+Step Click(int listId, std::wstring name, bool posted = false) {
+    return [listId, name, posted](HWND e) {
+        HWND list = Item(e, listId);
+        std::vector<std::wstring> lines = ListLines(list);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (NameFromList(lines[i]) == name) {
+                SendMessageW(list, LB_SETCURSEL, WPARAM(i), 0);
+                if (posted) PostMessageW(e, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+                else SendMessageW(e, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+                return true;
+            }
+        }
+        ADD_FAILURE() << "no line " << testing::PrintToString(name);
+        return true;
+    };
+}
+
+// Waits for the input box of this caption and answers it with `text`.
+Step InputBoxAnswer(const wchar_t* caption, std::wstring text) {
+    return [caption, text](HWND) {
+        HWND box = FindDialog(caption);
+        if (!box) return false;
+        SetDlgItemTextW(box, IDC_InputQueryEdit, text.c_str());
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return true;
+    };
+}
+
+class RecipientArea : public ComposeWin {
+protected:
+    void SetUp() override {
+        ComposeWin::SetUp();
+        source_.peers = {{L"Aoki", L"営業", L"10.0.0.1", L"1", L"2.001"},
+                         {L"Baba", L"", L"10.0.0.2", L"8", L"1.00"},
+                         {L"Chiba", L"営業", L"10.0.0.3", L"2", L"2.0"},
+                         {L"Aoki", L"", L"10.0.0.1", L"8", L"1.00"}};
+        source_.absentees = {ListNameEdit(L"Doi（PC-Doi）", L"10.0.0.4", L"3", L"2.001"),
+                             ListNameEdit(L"Endo（PC-Endo）", L"10.0.0.5", L"4", L"2.001")};
+        compose_->WireRecipients(&source_);
+    }
+    void TearDown() override {
+        compose_.reset();
+        DeleteFileW((folder_ + L"kelup.frh").c_str());
+        ComposeWin::TearDown();
+    }
+    std::wstring Peer(size_t i) const { return FakeSource::EntryOf(source_.peers[i]); }
+    FakeSource source_;
+};
+
+TEST_F(RecipientArea, PeersChosenFromTheGroupsAreWhatTheSendReads) {
+    std::wstring hint, count;
+    std::vector<std::wstring> groups;
+    bool disabledFirst = false, enabledAfter = false, passwordOffFirst = false;
+    int peerImage = -1;
+    EditResult r = EditDriven(
+        *compose_, Request(kThreeLines),
+        {Ready(), Searched(4), Check([&](HWND e) {
+             HWND tree = Item(e, ID_E_TreeView1);
+             HTREEITEM root = TreeView_GetRoot(tree);
+             for (HTREEITEM h = TreeView_GetChild(tree, root); h; h = TreeView_GetNextSibling(tree, h)) {
+                 wchar_t text[128] = L"";
+                 TVITEMW item{TVIF_TEXT, h, 0, 0, text, 128};
+                 TreeView_GetItem(tree, &item);
+                 groups.push_back(text);
+             }
+             count = Text(Item(e, ID_E_Label7));
+             disabledFirst = SendsDisabled(e);
+             passwordOffFirst = !IsWindowEnabled(Item(e, ID_E_cb_Password));
+         }),
+         Click(ID_E_ListBox1, L"Chiba"), Click(ID_E_ListBox1, L"Chiba"), Click(ID_E_ListBox1, L"Baba"),
+         Check([&](HWND e) {
+             enabledAfter = SendsEnabled(e);
+             HWND hintBox = reinterpret_cast<HWND>(GetPropW(Item(e, ID_E_ListBox1), L"KelupHint"));
+             wchar_t text[256] = L"";
+             TTTOOLINFOW ti{};
+             ti.cbSize = sizeof(ti);
+             ti.hwnd = e;
+             ti.uId = reinterpret_cast<UINT_PTR>(Item(e, ID_E_ListBox1));
+             ti.lpszText = text;
+             SendMessageW(hintBox, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&ti));
+             hint = text;
+             peerImage = int(SendMessageW(Item(e, ID_E_ListBox2), LB_GETITEMDATA, 1, 0));
+         }),
+         // Hiding the content asks for the receipt and allows the password.
+         Command(ID_E_cb_Zenmen), Check([](HWND e) { Button_SetCheck(Item(e, ID_E_cb_huseru), BST_CHECKED); }),
+         Command(ID_E_cb_huseru), Check([&](HWND e) {
+             EXPECT_EQ(Button_GetCheck(Item(e, ID_E_cb_Check)), BST_CHECKED);
+             EXPECT_TRUE(IsWindowEnabled(Item(e, ID_E_cb_Password)));
+             Button_SetCheck(Item(e, ID_E_cb_Password), BST_CHECKED);
+             Button_SetCheck(Item(e, ID_E_cb_SendOk), BST_CHECKED);
+             Button_SetCheck(Item(e, ID_E_cb_Zenmen), BST_CHECKED);
+         }),
+         Command(ID_E_btnSendOnly)});
+    EXPECT_EQ(groups, (std::vector<std::wstring>{L"!!おともだち", L"!!不在者", L"営業"}));
+    EXPECT_EQ(count, L"4件");
+    EXPECT_TRUE(disabledFirst);
+    EXPECT_TRUE(passwordOffFirst);
+    EXPECT_TRUE(enabledAfter);
+    EXPECT_EQ(hint, L"10.0.0.2\r\nポップめっせもしくはIP Messenger");
+    EXPECT_EQ(peerImage, 19);
+    EXPECT_EQ(r.EditSendMode, 1);
+    EXPECT_EQ(r.EditUpdateFG, 0);
+    EXPECT_EQ(r.send.recipients, (std::vector<std::wstring>{Peer(2), Peer(1)}));
+    EXPECT_TRUE(r.send.cb_huseru && r.send.cb_Check && r.send.cb_Password && r.send.cb_SendOk && r.send.cb_Zenmen);
+    EXPECT_EQ(r.send.fileSendOpt, 0);
+    EXPECT_FALSE(r.send.absenteeGroup);
+    // The options are kept for the next run.
+    IniFile ini(folder_ + L"kelup.ini");
+    for (int i = 1; i <= 5; ++i) EXPECT_EQ(ini.GetInt(L"SendOption", L"SendOpt" + std::to_wstring(i), -1), 1) << i;
+    Compose next(*shell_);
+    next.WireRecipients(&source_);
+    bool passwordKept = false;
+    EditDriven(next, Request(), {Ready(), Check([&](HWND e) {
+                                     passwordKept = Button_GetCheck(Item(e, ID_E_cb_Password)) == BST_CHECKED &&
+                                                    IsWindowEnabled(Item(e, ID_E_cb_Password));
+                                 }),
+                                 Command(ID_E_Close)});
+    EXPECT_TRUE(passwordKept);
+}
+
+TEST_F(RecipientArea, EachSendCommandClosesWithItsResult) {
+    struct Case {
+        const char* name;
+        int command;
+        bool justMade, locked;
+        int update, send, remove;
+    } cases[] = {
+        {"送信", ID_E_btnSendOnly, false, false, 0, 1, 0},
+        {"送信 (new note)", ID_E_btnSendOnly, true, false, 1, 2, 1},
+        {"送信して更新", ID_E_btnSend, false, false, 1, 1, 0},
+        {"送信して付箋紙を更新(&V)", ID_E_SendUpdate, false, false, 1, 1, 0},
+        {"送信してはがす", ID_E_btnSendRemove, false, false, 1, 2, 1},
+        {"送信してはがす (locked)", ID_E_SendPeel, false, true, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EditRequest q = Request(kThreeLines);
+        q.noteJustMade = c.justMade;
+        q.locked = c.locked;
+        EditResult r = EditDriven(*compose_, q, {Ready(), Searched(4), Command(c.command), Check([](HWND e) {
+                                                     // Without a recipient nothing happens.
+                                                     EXPECT_TRUE(IsWindowVisible(e));
+                                                 }),
+                                                 Click(ID_E_ListBox1, L"Chiba"), Command(c.command)});
+        EXPECT_EQ(r.EditUpdateFG, c.update);
+        EXPECT_EQ(r.EditSendMode, c.send);
+        EXPECT_EQ(r.EditRemoveFG, c.remove);
+        EXPECT_EQ(r.send.recipients, std::vector<std::wstring>{Peer(2)});
+        EXPECT_EQ(r.send.TypedAddr, L"");
+    }
+}
+
+TEST_F(RecipientArea, RefusedChoicesChangeNothing) {
+    std::vector<std::wstring> afterAbsentee, afterRefusals;
+    EditResult r = EditDriven(
+        *compose_, Request(kThreeLines),
+        {Ready(), Searched(4), Group(L"!!不在者"), Click(ID_E_ListBox1, L"Doi"),
+         Click(ID_E_ListBox1, L"Endo", true), Answer(L"同時に複数の不在者には送信できません", IDOK), NoMessageBox(),
+         Check([&](HWND e) { afterAbsentee = ListLines(Item(e, ID_E_ListBox2)); }),
+         // A file cannot go to an absentee; the editor stays.
+         Check([](HWND e) { SendMessageW(Item(e, ID_E_FileOpt1), BM_CLICK, 0, 0); }), Press(ID_E_btnSendOnly),
+         Answer(L"不在者にはファイルは送信できません", IDOK), NoMessageBox(),
+         Group(L"全ての送信可能者"), Click(ID_E_ListBox1, L"Chiba", true),
+         Answer(L"通常送信と不在者あて送信は一度には行えません。", IDOK), NoMessageBox(),
+         // Emptied by clicking, then two peers of one address.
+         Click(ID_E_ListBox2, L"Doi"), Check([](HWND e) { EXPECT_TRUE(SendsDisabled(e)); }),
+         Check([](HWND e) {
+             HWND list = Item(e, ID_E_ListBox1);
+             std::vector<std::wstring> lines = ListLines(list);
+             for (size_t i = 0; i < lines.size(); ++i)
+                 if (ListNameExtract(lines[i]).sex == L"1") SendMessageW(list, LB_SETCURSEL, WPARAM(i), 0);
+             SendMessageW(e, WM_COMMAND, MAKEWPARAM(ID_E_ListBox1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+         }),
+         Check([](HWND e) {
+             HWND list = Item(e, ID_E_ListBox1);
+             std::vector<std::wstring> lines = ListLines(list);
+             for (size_t i = 0; i < lines.size(); ++i)
+                 if (NameFromList(lines[i]) == L"Aoki" && ListNameExtract(lines[i]).sex == L"8")
+                     SendMessageW(list, LB_SETCURSEL, WPARAM(i), 0);
+             PostMessageW(e, WM_COMMAND, MAKEWPARAM(ID_E_ListBox1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+         }),
+         Answer(L"１つのメッセージしか送信できません。", IDOK), NoMessageBox(), Click(ID_E_ListBox1, L"Chiba"),
+         // File option 1 to two recipients: refused before any file dialog.
+         Press(ID_E_btnSend), Answer(L"ファイルは同時に二つ以上の相手に送信できません", IDOK), NoMessageBox(),
+         Check([](HWND e) { SendMessageW(Item(e, ID_E_FileOpt3), BM_CLICK, 0, 0); }), Click(ID_E_ListBox2, L"Chiba"),
+         // Option 3 without an associated file.
+         Press(ID_E_btnSend), Answer(L"関連づけられたファイルがありません", IDOK), NoMessageBox(),
+         Check([&](HWND e) { afterRefusals = ListLines(Item(e, ID_E_ListBox2)); }),
+         Check([](HWND e) { SendMessageW(Item(e, ID_E_FileOpt0), BM_CLICK, 0, 0); }),
+         // A typed address: 255 is refused, a good one closes with mode 3.
+         Press(ID_E_btn_IPAddr), InputBoxAnswer(L"IPｱﾄﾞﾚｽの指定", L"192.168.1.255"),
+         Answer(L"無効なIPｱﾄﾞﾚｽです", IDOK), NoMessageBox(), Press(ID_E_btn_IPAddr),
+         InputBoxAnswer(L"IPｱﾄﾞﾚｽの指定", L" 10 . 0 . 0 . 9 ")});
+    EXPECT_EQ(afterAbsentee, std::vector<std::wstring>{source_.absentees[0]});
+    ASSERT_EQ(afterRefusals.size(), 1u);
+    EXPECT_EQ(ListNameExtract(afterRefusals[0]).sex, L"1");
+    EXPECT_EQ(r.EditSendMode, 3);
+    EXPECT_EQ(r.EditUpdateFG, 1);
+    EXPECT_EQ(r.send.TypedAddr, L"10.0.0.9");
+    EXPECT_EQ(r.send.fileSendOpt, 0);
+}
+
+TEST_F(RecipientArea, ListCommandsOfThePeerList) {
+    source_.friends = {ListNameEdit(L"Fumi（PC-Fumi）", L"10.0.0.7", L"2", L"2.001")};
+    int friendImage = -1;
+    std::vector<std::wstring> recipients;
+    EditDriven(*compose_, Request(),
+               {Ready(), Searched(4),
+                // Shutdown of a reachable peer, after the question.
+                Click(ID_E_ListBox1, L"Chiba"), Press(ID_E_M_Shutdown),
+                Answer(L"指定したマシンをシャットダウンしてよろしいですか?", IDYES), NoMessageBox(),
+                Press(ID_E_M_AddFriend), Answer(L"おともだちリストに追加しました", IDOK), NoMessageBox(),
+                Press(ID_E_M_AddFriend), Answer(L"既に登録されています", IDOK), NoMessageBox(),
+                Press(ID_E_M_Delete), Answer(L"不在者欄以外は削除できません", IDOK), NoMessageBox(),
+                // All, then twenty at most of a kind (all four here, each address once).
+                Command(ID_E_M_AddAll), Check([&](HWND e) { recipients = ListLines(Item(e, ID_E_ListBox2)); }),
+                Group(L"!!おともだち"), Check([&](HWND e) {
+                    std::vector<std::wstring> lines = ListLines(Item(e, ID_E_ListBox1));
+                    ASSERT_EQ(lines.size(), 2u);
+                    for (size_t i = 0; i < lines.size(); ++i)
+                        if (NameFromList(lines[i]) == L"Fumi")
+                            friendImage = int(SendMessageW(Item(e, ID_E_ListBox1), LB_GETITEMDATA, i, 0));
+                }),
+                // The absentee group: an absentee is removed after the question.
+                Group(L"!!不在者"), Click(ID_E_ListBox1, L"Doi", true),
+                Answer(L"通常送信と不在者あて送信は一度には行えません。", IDOK), NoMessageBox(),
+                Press(ID_E_M_Shutdown), Answer(L"不在者ですからシャットダウンは無理です", IDOK), NoMessageBox(),
+                Press(ID_E_M_Delete), Answer(L"「Doi」をリストから削除してもいいですか?", IDYES), NoMessageBox(),
+                Check([](HWND e) {
+                    EXPECT_EQ(ListLines(Item(e, ID_E_ListBox1)).size(), 1u);
+                    EXPECT_EQ(Text(Item(e, ID_E_Label7)), L"1件");
+                }),
+                // The name search: from the selected line on, case-sensitive.
+                Group(L"全ての送信可能者"), Press(ID_E_M_FindName), InputBoxAnswer(L"検索文字列の入力", L"hib"),
+                [](HWND e) {
+                    HWND list = Item(e, ID_E_ListBox1);
+                    int sel = int(SendMessageW(list, LB_GETCURSEL, 0, 0));
+                    if (sel < 0) return false;   // the box is still being answered
+                    EXPECT_EQ(NameFromList(ListLines(list)[size_t(sel)]), L"Chiba");
+                    return true;
+                },
+                Press(ID_E_M_FindName), InputBoxAnswer(L"検索文字列の入力", L"HIB"), Answer(L"見つかりません", IDOK),
+                NoMessageBox(), Command(ID_E_Close)});
+    EXPECT_EQ(source_.shutdowns, std::vector<std::wstring>{L"10.0.0.3"});
+    EXPECT_EQ(recipients.size(), 3u);   // Aoki has two lines of one address: once
+    EXPECT_EQ(friendImage, 13);          // a friend not on the network: greyed
+    ASSERT_EQ(source_.removedAbsentees.size(), 1u);
+    EXPECT_EQ(NameFromList(source_.removedAbsentees[0]), L"Doi");
+}
+
+TEST_F(RecipientArea, RecentRecipientsMenuAndItsFile) {
+    compose_->Prepare();
+    compose_->AddRecentRecipients({Peer(2), Peer(1)});
+    compose_->AddRecentRecipients({ListNameEdit(L"Gone（PC）", L"10.0.0.99", L"1", L"2.001")});
+    compose_->WriteRecipientMenuItems();
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(folder_ + L"kelup.frh", bytes));
+    std::vector<std::wstring> lines = ReadListFile(bytes);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find(L"%%★Gone（10.0.0.99）"), std::wstring::npos);
+    EXPECT_EQ(lines[1].rfind(L"No8Z", 0), 0u);
+    EXPECT_NE(lines[1].find(L"%%☆Baba（10.0.0.2）"), std::wstring::npos);
+
+    // The next run's editor reads the file: the second item is Baba.
+    compose_.reset();
+    Compose next(*shell_);
+    next.WireRecipients(&source_);
+    std::vector<std::wstring> recipients;
+    EditDriven(next, Request(), {Ready(), Searched(4), Press(ID_E_Recent0),
+                                 Answer(L"ネットワーク上に存在しないみたいです", IDOK), NoMessageBox(),
+                                 Command(ID_E_Recent0 + 1), Command(ID_E_Recent0 + 1), Check([&](HWND e) {
+                                     recipients = ListLines(Item(e, ID_E_ListBox2));
+                                     EXPECT_TRUE(SendsEnabled(e));
+                                 }),
+                                 Command(ID_E_Close)});
+    EXPECT_EQ(recipients, std::vector<std::wstring>{Peer(1)});
+}
+
+TEST_F(RecipientArea, ReplyTakesTheSenderWhileItIsOnTheNetwork) {
+    EditRequest q = Request(kThreeLines);
+    q.sendMode = -1;
+    q.senderAddr = L"10.0.0.2";
+    q.senderSex = L"0";   // an IP Messenger peer answers as "0"
+    q.senderLine = L"Baba(10.0.0.2)";
+    std::vector<std::wstring> recipients;
+    std::wstring label;
+    EditResult r = EditDriven(*compose_, q, {Ready(), Searched(4), Check([&](HWND e) {
+                                                 recipients = ListLines(Item(e, ID_E_ListBox2));
+                                                 label = Text(Item(e, ID_E_Label9));
+                                                 // Nothing goes before the text changed.
+                                                 EXPECT_TRUE(SendsDisabled(e));
+                                             }),
+                                             Type(L"ok"), Check([](HWND e) { EXPECT_TRUE(SendsEnabled(e)); }),
+                                             Command(ID_E_btnSendOnly)});
+    EXPECT_EQ(recipients, std::vector<std::wstring>{Peer(1)});
+    EXPECT_EQ(label, L"Baba(10.0.0.2)");
+    EXPECT_EQ(r.send.recipients, std::vector<std::wstring>{Peer(1)});
+
+    q.senderAddr = L"10.0.0.77";
+    EditDriven(*compose_, q, {Ready(), Answer(L"返信しようとするアドレスは既にネットワーク上に存在しません", IDOK),
+                              NoMessageBox(), Check([&](HWND e) { recipients = ListLines(Item(e, ID_E_ListBox2)); }),
+                              Command(ID_E_Close)});
+    EXPECT_TRUE(recipients.empty());
 }
 
 }  // namespace
