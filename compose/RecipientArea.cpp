@@ -81,7 +81,8 @@ void TInputEditer::MakeRecipientControls() {
                                                L"相手に確認メッセージを表示する"};
     for (int i = 0; i < 5; ++i)
         checks_[i] = MakeControl(hwnd_, WC_BUTTONW, kChecks[i], WS_TABSTOP | BS_AUTOCHECKBOX, ID_E_cb_SendOk + i, font);
-    rg_ = MakeControl(hwnd_, WC_BUTTONW, L"ファイル送信オプション", BS_GROUPBOX, ID_E_RG_FileSendOpt, font);
+    // RG_FileSendOpt: its caption above its four buttons, as the send options.
+    rg_ = MakeControl(hwnd_, WC_STATICW, L"ファイル送信オプション", SS_LEFT, ID_E_RG_FileSendOpt, font);
     static const wchar_t* const kFileOpts[4] = {L"ファイルを添付しない", L"ファイルのみ送信する",
                                                  L"ファイルを添付して付箋紙を送信する",
                                                  L"関連づけたファイルを添付して送信する"};
@@ -127,8 +128,8 @@ void TInputEditer::LayoutRecipientArea(int top, int x, int w, int h) {
     const int xB = x + colA + 6, colB = std::max(w - colA - 6, 0);
     place(label2_, x, top + 3, colA, 16);
     for (int i = 0; i < 5; ++i) place(checks_[i], x + 4, top + 20 + i * 17, colA - 4, 17);
-    place(rg_, xB, top + 1, colB, 94);
-    for (int i = 0; i < 4; ++i) place(fileOpts_[i], xB + 8, top + 17 + i * 18, colB - 12, 17);
+    place(rg_, xB, top + 3, colB, 16);
+    for (int i = 0; i < 4; ++i) place(fileOpts_[i], xB + 4, top + 20 + i * 17, colB - 4, 17);
     const int y = top + 108;
     place(label5_, x, y + 2, 44, 16);
     place(label9_, x + 48, y + 2, w - 48, 16);

@@ -128,8 +128,13 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
             for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) all += Text(c) + L"|";
             ADD_FAILURE() << "message box left open: " << testing::PrintToString(all);
         }
-        for (const wchar_t* c : {L"ケラップx64", L"予定日の挿入", L"検索文字列の入力", L"名前の編集", L"IPｱﾄﾞﾚｽの指定"})
-            if (HWND dlg = FindDialog(c)) PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+        // Every dialog still up is cancelled, so the editor's loop can end.
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM) -> BOOL {
+            wchar_t cls[16];
+            GetClassNameW(h, cls, 16);
+            if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h)) PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        }, 0);
         d.compose->CloseEditor();
         return;
     }
@@ -1141,6 +1146,87 @@ TEST_F(RecipientArea, ReplyTakesTheSenderWhileItIsOnTheNetwork) {
                               NoMessageBox(), Check([&](HWND e) { recipients = ListLines(Item(e, ID_E_ListBox2)); }),
                               Command(ID_E_Close)});
     EXPECT_TRUE(recipients.empty());
+}
+
+// The open dialog of the file option: the file named and OK pressed.
+Step ChooseFile(std::wstring path) {
+    return [path](HWND e) {
+        HWND dlg = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM p) -> BOOL {
+            wchar_t cls[16];
+            GetClassNameW(h, cls, 16);
+            if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h) && Text(h) != L"ケラップx64") {
+                *reinterpret_cast<HWND*>(p) = h;
+                return FALSE;
+            }
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&dlg));
+        if (!dlg || GetWindow(dlg, GW_OWNER) != e) return false;
+        // The file name box: the combo box of newer dialogs or the edit of older ones.
+        for (int id : {0x47C, 0x480}) SetDlgItemTextW(dlg, id, path.c_str());
+        PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return true;
+    };
+}
+
+TEST_F(RecipientArea, FileOptionAsksForTheFileAndTheRecipientsConsent) {
+    const std::wstring file = folder_ + L"添付.txt";
+    ASSERT_TRUE(WriteFileAtomic(file, "attached"));
+    std::vector<std::wstring> stayed;
+    EditResult r = EditDriven(
+        *compose_, Request(kThreeLines),
+        {Ready(), Searched(4), Click(ID_E_ListBox1, L"Chiba"),
+         Check([](HWND e) { SendMessageW(Item(e, ID_E_FileOpt2), BM_CLICK, 0, 0); }),
+         // An older version takes no file.
+         Press(ID_E_btnSend), Answer(L"ケラップG4以前のバージョンへはファイルは送信できません", IDOK), NoMessageBox(),
+         Click(ID_E_ListBox2, L"Chiba"),
+         [](HWND e) {
+             HWND list = Item(e, ID_E_ListBox1);
+             std::vector<std::wstring> lines = ListLines(list);
+             for (size_t i = 0; i < lines.size(); ++i)
+                 if (NameFromList(lines[i]) == L"Aoki" && ListNameExtract(lines[i]).sex == L"1")
+                     SendMessageW(list, LB_SETCURSEL, WPARAM(i), 0);
+             SendMessageW(e, WM_COMMAND, MAKEWPARAM(ID_E_ListBox1, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+             return true;
+         },
+         // No to the question: the editor stays.
+         Press(ID_E_btnSend), ChooseFile(file),
+         Answer(L"ファイル「添付.txt」を添付して付箋紙をAokiさんに送信してもいいですか?", IDNO), NoMessageBox(),
+         Check([&](HWND e) { stayed = ListLines(Item(e, ID_E_ListBox2)); }),
+         Press(ID_E_btnSend), ChooseFile(file),
+         Answer(L"ファイル「添付.txt」を添付して付箋紙をAokiさんに送信してもいいですか?", IDYES)});
+    ASSERT_EQ(stayed.size(), 1u);
+    EXPECT_EQ(r.EditSendMode, 1);
+    EXPECT_EQ(r.send.fileSendOpt, 2);
+    EXPECT_EQ(r.send.recipients, stayed);
+    EXPECT_EQ(_wcsicmp(r.send.filePath.c_str(), file.c_str()), 0) << testing::PrintToString(r.send.filePath);
+    DeleteFileW(file.c_str());
+}
+
+TEST_F(RecipientArea, FriendRenamedInPlace) {
+    source_.friends = {ListNameEdit(L"Fumi（PC-Fumi）", L"10.0.0.7", L"2", L"2.001")};
+    std::vector<std::wstring> shown;
+    EditDriven(*compose_, Request(),
+               {Ready(), Searched(4), Group(L"!!おともだち"), Click(ID_E_ListBox1, L"Fumi"), Press(ID_E_M_EditFriend),
+                [](HWND) {
+                    // The old name is offered.
+                    HWND box = FindDialog(L"名前の編集");
+                    if (!box) return false;
+                    wchar_t text[64] = L"";
+                    GetDlgItemTextW(box, IDC_InputQueryEdit, text, 64);
+                    EXPECT_STREQ(text, L"Fumi");
+                    return true;
+                },
+                InputBoxAnswer(L"名前の編集", L"ふみ"),
+                [&](HWND e) {
+                    shown = ListLines(Item(e, ID_E_ListBox1));
+                    return !shown.empty() && NameFromList(shown[0]) == L"ふみ";
+                },
+                Command(ID_E_Close)});
+    const std::wstring renamed = ListNameEdit(L"ふみ（PC-Fumi）", L"10.0.0.7", L"2", L"2.001");
+    EXPECT_EQ(shown, std::vector<std::wstring>{renamed});
+    ASSERT_EQ(source_.lists.Friends().size(), 1u);
+    EXPECT_EQ(source_.lists.Friends()[0], renamed);
 }
 
 }  // namespace
