@@ -54,14 +54,14 @@ def cpu_seconds(pid: int) -> float:
 
 
 def recieves(peer: NativePeer, src: str) -> tuple[int, int]:
-    """(KL_RECIEVE answers, other answers but KL_DUMMY) from src."""
+    """(KL_RECIEVE answers, KL_FULL and KL_ERR answers) from src."""
     ok = other = 0
     for d in peer.from_others():
         if d.src[0] != src or not d.native:
             continue
         if d.native.command == "KL_RECIEVE":
             ok += 1
-        elif d.native.command != "KL_DUMMY":
+        elif d.native.command in ("KL_FULL", "KL_ERR"):
             other += 1
     return ok, other
 
@@ -113,7 +113,7 @@ def main() -> int:
             ok, other = recieves(peer, h.addr)
             cpu = (cpu_seconds(pid) - cpu0) if pid else float("nan")
             print(f"notes received: {count} sent, window {args.window}: {made} made, {ok} KL_RECIEVE, "
-                  f"{other} other answers; {made / elapsed:7.1f} notes/s; "
+                  f"{other} KL_FULL or KL_ERR; {made / elapsed:7.1f} notes/s; "
                   f"{cpu / max(made, 1) * 1000:.1f} ms CPU of the program per note")
 
             times = []
