@@ -36,6 +36,7 @@ RARADAVE::RARADAVE()
     store_->WireSending(lan_.get());
     lan_->WireNotes(store_.get());
     store_->WireReceipts(lan_.get());
+    store_->WireTranscript(History());
 }
 
 // The subsystems go in the reverse order of their making: DDE first, the

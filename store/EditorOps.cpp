@@ -13,6 +13,7 @@
 #include "dates/Deadlines.h"
 #include "net/OutgoingNote.h"
 #include "notes/RichText.h"
+#include "net/Transcript.h"
 #include "notes/TKELUPSHI.h"
 
 namespace kelup {
@@ -77,6 +78,7 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
 
     // The sender asked to hear when the note is read.
     SendReadReceipt(slot);
+    const bool unopened = note->KeyOpen > 0;
     r = compose_->Edit(q);
     MakingNote = 0;
     NoteJustMade = 0;
@@ -100,6 +102,15 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
     }
     if (r.EditUpdateFG > 0) {
         EditResultSet(note, r);
+        // A received note opened for the first time: its text goes to the history.
+        if (unopened && transcript_) {
+            SYSTEMTIME st;
+            GetLocalTime(&st);
+            std::wstring now = FormatDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+            std::vector<std::wstring> lines = ArrivalHistoryLines(now, note->SenderName, note->SenderAddr);
+            for (auto& l : HistoryTextLines(RichLines(note->RichEdit1()))) lines.push_back(std::move(l));
+            transcript_->AddLines(lines, Transcript::Side::Received);
+        }
         note->SetPWord = 0;
         note->KeyOpen = 0;
         SaveData();

@@ -27,6 +27,7 @@ class TBMPKELUPSHI;
 class Deadlines;
 class NoteSending;
 class NoteHint;
+class Transcript;
 
 // "kelup" + slot + ".kdt": the name of a text note's text file.
 std::wstring TextFileName(int slot);
@@ -46,6 +47,8 @@ public:
     void WireEditor(Compose* compose) { compose_ = compose; }
     // Where read receipts of received notes go.
     void WireReceipts(ReceiptSender* receipts) { receipts_ = receipts; }
+    // The history window, where a received note's text goes when it is first opened.
+    void WireTranscript(Transcript* transcript) { transcript_ = transcript; }
     // Where notes are sent when the editor closes with a send command.
     void WireSending(NoteSending* sending) { sending_ = sending; }
 
@@ -193,6 +196,7 @@ private:
     Deadlines* dates_ = nullptr;
     Compose* compose_ = nullptr;
     ReceiptSender* receipts_ = nullptr;
+    Transcript* transcript_ = nullptr;
     NoteSending* sending_ = nullptr;
     long long editSavedAt_ = 0;
 

@@ -20,8 +20,9 @@ IPM_RECVMSG = 33
 IPM_SECRET = 0x100 | 0x200
 IPM_PASSWORD = 0x8000
 IPM_AUTORET = 0x2000
-WM_CLOSE = 0x0010
-ARRIVED = "付箋紙が貼られました"
+EDITOR_CLASS = "TInputEditer"
+ID_E_btnOk = 6080      # "付箋紙へ表示"
+HIST_CLASS = "THistBox"
 
 
 def kl_send(peer, *, lines_field: str, text: str, version: str = "2.010", hiding: int = 0, alert: int = 0,
@@ -156,6 +157,15 @@ def test_sealed_note_shows_its_face_and_sends_the_receipt_when_opened(net, lan_h
         h.click("パスワード入力", "OK")
     got = peer.wait_for(lambda d: d.native and d.native.command == "KL_OPEN", since=mark, what="KL_OPEN", timeout=60)
     assert got.native.addr in ("", h.addr) and got.native.identity == h.identity
+
+    # Shown on the note from the editor, the text goes to the history too.
+    ed = h.wait_window(cls=EDITOR_CLASS, visible=True, timeout=60)
+    h.kl("command", "--hwnd", ed["hwnd"], "--id", ID_E_btnOk)
+    wait_until(lambda: "中身" in note_text(h, received_notes(h)[0]), 30, what="the note's own text")
+    hist = h.find_window("履歴", HIST_CLASS)
+    transcript = next(c for c in h.controls(hist) if c["class"].lower() == RICH_EDIT_CLASS)
+    wait_until(lambda: "中身" in h.text(transcript["hwnd"]), 30, what="the note in the history")
+    assert f"From: 佐藤（{peer.computer}） ({peer.addr})" in h.text(transcript["hwnd"])
 
 
 def test_full_slots_answer_full_then_err_and_tell_the_user(net, lan_host):  # noqa: F811
