@@ -6,7 +6,8 @@
 namespace kelup {
 
 // Microseconds to make, show and paint a bare dialog with a rich edit until
-// it takes typing; the dialog goes again. -1 when it could not be made.
-long long BareDialogMicros(HWND owner);
+// it takes typing; the dialog goes again. Of `size` (its rich edit filling
+// it) when that is not empty. -1 when it could not be made.
+long long BareDialogMicros(HWND owner, SIZE size = {});
 
 }  // namespace kelup

@@ -4,6 +4,7 @@
 
 #include "app/Bench.h"
 #include "app/ShowMsg.h"
+#include "base/Clock.h"
 #include "base/Messages.h"
 #include "compose/Compose.h"
 #include "dates/Deadlines.h"
@@ -34,6 +35,7 @@ RARADAVE::RARADAVE()
     compose_->Wire(store_.get());
     compose_->WireRecipients(lan_.get());
     store_->WireSending(lan_.get());
+    lan_->WireTranscript(History());
     lan_->WireNotes(store_.get());
     store_->WireReceipts(lan_.get());
     store_->WireTranscript(History());
@@ -265,7 +267,16 @@ LRESULT RARADAVE::OnQuery(int id) {
             long long pressed = compose_->AppliedAt(), saved = store_->EditSavedAt();
             return pressed != 0 && saved > pressed ? LRESULT(saved - pressed) : -1;
         }
-        case QueryId::BareDialogBench: return LRESULT(BareDialogMicros(hwnd_));
+        case QueryId::PressedAt: return LRESULT(compose_->AppliedAt());
+        case QueryId::ReceivedShownAt: return LRESULT(store_->ReceivedShownAt());
+        case QueryId::ClockNow: return LRESULT(MicrosNow());
+        case QueryId::BareDialogBench: {
+            // As large as the editor, so both paint alike.
+            SIZE size{};
+            RECT r;
+            if (HWND ed = compose_->EditorHandle(); ed && GetWindowRect(ed, &r)) size = {r.right - r.left, r.bottom - r.top};
+            return LRESULT(BareDialogMicros(hwnd_, size));
+        }
         case QueryId::SaveBench: {
             if (!store_->NotesLoaded()) return -1;
             LARGE_INTEGER f, t0, t1;

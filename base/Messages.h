@@ -63,6 +63,12 @@ enum class QueryId : int {
     EditorReadyBench = 23,
     EditorApplyBench = 24,
     BareDialogBench = 25,
+    // Benchmark clock values (microseconds of the system's monotonic clock):
+    // the last "付箋紙へ表示" or send command pressed, the last note that
+    // arrived shown, and now.
+    PressedAt = 26,
+    ReceivedShownAt = 27,
+    ClockNow = 28,
 };
 
 inline constexpr int kSaveBenchRounds = 20;

@@ -79,6 +79,11 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
     // The sender asked to hear when the note is read.
     SendReadReceipt(slot);
     const bool unopened = note->KeyOpen > 0;
+    if (newNote && !IsWindowVisible(note->Handle())) {
+        q.afterReady = [this, slot] {
+            if (TKELUPSHI* n = TextNotes.At(slot)) n->ShowNote();
+        };
+    }
     r = compose_->Edit(q);
     MakingNote = 0;
     NoteJustMade = 0;
@@ -90,7 +95,8 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
     if (!note) return r;
     SendMessageW(note->RichEdit1(), EM_SETSEL, 0, 0);
 
-    if (newNote && (r.EditUpdateFG == 0 || r.EditRemoveFG == 1)) {
+    // (A new note sent and then peeled is kept until it has gone out.)
+    if (newNote && r.EditSendMode == 0 && (r.EditUpdateFG == 0 || r.EditRemoveFG == 1)) {
         // A new note the editor did not fill is not kept: nothing to peel or undo.
         DiscardNewNote(slot);
         resume();

@@ -140,7 +140,9 @@ int NoteStore::MakeKelup(const std::wstring& FName, const DdeNoteRequest& dde) {
     note->Border = Config.Border;
     ApplyNewNoteDefaults(note);
     note->ApplyLineSpace();
-    note->ShowNote();
+    // A note written in the editor shows once the editor is up, so the
+    // editor is there for typing first.
+    if (!(FName.empty() && compose_)) note->ShowNote();
     // 3.
     if (Config.Bottom == 1 || Config.NewKlnBt == 1) {
         if (Config.NewKlnBt == 1) note->StOnTp = 2;

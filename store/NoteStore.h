@@ -145,6 +145,8 @@ public:
     void InputBoxExec(int slot, int sendMode) override;
     // When the editor's text was last shown on its note and saved (benchmark clock).
     long long EditSavedAt() const { return editSavedAt_; }
+    // Benchmark clock: when the last note that arrived was shown.
+    long long ReceivedShownAt() const { return receivedShownAt_; }
 
     // --- notes from the LAN (ReceiveOps.cpp) ------------------------------------
     bool TextSlotFree() const override { return TextNotes.LowestFree() != kNoSlot; }
@@ -199,6 +201,7 @@ private:
     Transcript* transcript_ = nullptr;
     NoteSending* sending_ = nullptr;
     long long editSavedAt_ = 0;
+    long long receivedShownAt_ = 0;
 
     // Slot tables; the windows of the notes are owned here.
     SlotTable<TKELUPSHI> TextNotes;

@@ -9,6 +9,8 @@
 
 #include "store/NoteStore.h"
 
+#include "base/Clock.h"
+
 #include "app/AppWindow.h"
 #include "app/ShowMsg.h"
 #include "base/FileOps.h"
@@ -142,6 +144,7 @@ void NoteStore::StickReceived(int slot, const ReceivedNote& in) {
     HWND before = GetForegroundWindow();
     note->WakuSet(note->WakuNum);
     note->ShowNote();
+    receivedShownAt_ = MicrosNow();
     // 14. A sealed note shows who sent it and when; its text stays in its file.
     if (note->KeyOpen == 1) {
         ShowSealedFace(note);

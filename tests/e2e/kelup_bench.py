@@ -80,6 +80,9 @@ class Q(enum.IntEnum):
     EditorReadyBench = 23  # new-note command to editor ready, microseconds
     EditorApplyBench = 24  # 付箋紙へ表示 to note shown and saved
     BareDialogBench = 25   # a bare dialog with a rich edit, made and ready
+    PressedAt = 26         # clock of the last 付箋紙へ表示 or send command, microseconds
+    ReceivedShownAt = 27   # clock of the last arrived note shown
+    ClockNow = 28          # the program's clock now (the system's monotonic clock)
 
 
 class BenchError(RuntimeError):
