@@ -203,6 +203,11 @@ def test_send_to_three_ends_with_the_last_answer(net):
     dismiss(h, box)
     log = net_log(h)
     assert log.count("<<送信>>") == 3
+    # The history window (hidden) has the send and its confirmation.
+    hist = h.find_window(cls="THistBox")
+    transcript = h.text(next(c for c in h.controls(hist) if c["class"].lower() == "richedit50w")["hwnd"])
+    assert "To: A-相手 (" in transcript and "C-相手" in transcript
+    assert "ほか2名" in transcript or SENT_OK not in transcript
 
 
 def test_sealed_message_to_ip_messenger(net):
