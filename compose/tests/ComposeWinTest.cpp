@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -128,7 +130,8 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
             for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) all += Text(c) + L"|";
             ADD_FAILURE() << "message box left open: " << testing::PrintToString(all);
         }
-        // Every dialog still up is cancelled, so the editor's loop can end.
+        // Every menu and dialog still up is cancelled, so the editor's loop can end.
+        EndMenu();
         EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM) -> BOOL {
             wchar_t cls[16];
             GetClassNameW(h, cls, 16);
@@ -1227,6 +1230,76 @@ TEST_F(RecipientArea, FriendRenamedInPlace) {
     EXPECT_EQ(shown, std::vector<std::wstring>{renamed});
     ASSERT_EQ(source_.lists.Friends().size(), 1u);
     EXPECT_EQ(source_.lists.Friends()[0], renamed);
+}
+
+// The peer list's menu, opened as a right click opens it; `enabled` gets
+// the entries that can be chosen, then the menu goes.
+Step PeerMenu(std::vector<int>& enabled) {
+    auto asked = std::make_shared<bool>(false);
+    return [&enabled, asked](HWND e) {
+        HWND menuWindow = FindWindowW(L"#32768", nullptr);
+        if (!menuWindow || !IsWindowVisible(menuWindow)) {
+            if (!*asked) {
+                RECT rc;
+                GetWindowRect(Item(e, ID_E_ListBox1), &rc);
+                PostMessageW(Item(e, ID_E_ListBox1), WM_CONTEXTMENU, WPARAM(Item(e, ID_E_ListBox1)),
+                             MAKELPARAM(rc.left + 10, rc.top + 10));
+                *asked = true;
+            }
+            return false;
+        }
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+        enabled.clear();
+        for (int id = ID_E_M_Delete; id <= ID_E_M_AddAllKelup; ++id) {
+            UINT state = GetMenuState(menu, UINT(id), MF_BYCOMMAND);
+            if (state != UINT(-1) && !(state & (MF_GRAYED | MF_DISABLED))) enabled.push_back(id);
+        }
+        EndMenu();
+        return true;
+    };
+}
+
+Step MenuGone() {
+    return [](HWND e) {
+        HWND m = FindWindowW(L"#32768", nullptr);
+        if (m && IsWindowVisible(m)) return false;
+        return true;
+    };
+}
+
+TEST_F(RecipientArea, PeerListMenuFollowsTheGroupAndTheSelection) {
+    std::vector<int> none, all, friends, absent;
+    std::vector<std::wstring> afterKey;
+    std::wstring countAfterAll;
+    EditDriven(*compose_, Request(),
+               {Ready(), Searched(4), PeerMenu(none), MenuGone(), Click(ID_E_ListBox1, L"Chiba"), PeerMenu(all),
+                MenuGone(), Press(ID_E_M_AddFriend), Answer(L"おともだちリストに追加しました", IDOK), NoMessageBox(),
+                Group(L"!!おともだち"), Click(ID_E_ListBox1, L"Chiba"), PeerMenu(friends), MenuGone(),
+                Group(L"!!不在者"),
+                Check([](HWND e) {
+                    HWND list = Item(e, ID_E_ListBox1);
+                    SendMessageW(list, LB_SETCURSEL, 1, 0);   // Endo, not made a recipient
+                }),
+                PeerMenu(absent), MenuGone(),
+                // The Delete key asks first; No keeps the line.
+                Check([](HWND e) { PostMessageW(Item(e, ID_E_ListBox1), WM_KEYDOWN, VK_DELETE, 0); }),
+                Answer(L"「Endo」をリストから削除してもいいですか?", IDNO), NoMessageBox(),
+                Check([&](HWND e) { afterKey = ListLines(Item(e, ID_E_ListBox1)); }),
+                Press(ID_E_M_DeleteAll), Answer(L"すべての不在者をリストから削除してもいいですか?", IDYES), NoMessageBox(),
+                Check([&](HWND e) { countAfterAll = Text(Item(e, ID_E_Label7)); }), Command(ID_E_Close)});
+    const std::vector<int> always = {ID_E_M_FindName, ID_E_M_AddAll, ID_E_M_AddAllIpMsg, ID_E_M_AddAllKelup};
+    auto with = [&](std::vector<int> ids) {
+        ids.insert(ids.end(), always.begin(), always.end());
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    EXPECT_EQ(none, with({}));
+    EXPECT_EQ(all, with({ID_E_M_Shutdown, ID_E_M_AddFriend}));
+    EXPECT_EQ(friends, with({ID_E_M_Shutdown, ID_E_M_DelFriend, ID_E_M_EditFriend}));
+    EXPECT_EQ(absent, with({ID_E_M_Delete, ID_E_M_DeleteAll, ID_E_M_Shutdown}));
+    EXPECT_EQ(afterKey.size(), 2u);
+    EXPECT_EQ(countAfterAll, L"0件");
+    EXPECT_TRUE(source_.lists.Absentees().empty());
 }
 
 }  // namespace
