@@ -234,7 +234,7 @@ def test_ip_messenger_message_in_utf8_when_its_command_says_so(net, lan_host):  
 
 
 def test_arrival_is_told_in_the_title_and_confirmed_when_asked(net, lan_host):  # noqa: F811
-    h = lan_host(options={"TaskBarButton": 1})
+    h = lan_host(options={"TaskBarButton": 600})   # the title stays ten minutes
     peer = net.native_peer("p", "佐藤", answer=False)
     peer.send(kl_send(peer, lines_field="1", text="確認してね", alert=1), h.addr, NATIVE_PORT)
     wait_until(lambda: boxes_saying(h, "付箋紙が貼られました"), 30, what="the confirmation message")
