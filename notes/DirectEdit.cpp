@@ -50,6 +50,8 @@ bool TKELUPSHI::DirectEditing() const { return host_ && host_->DirectEditSlot() 
 
 void TKELUPSHI::M_DirectClick() {
     if (!host_ || DirectEditing()) return;
+    // Editing in place shows the real text: a protected note asks first.
+    if (KeyOpen > 0 && !host_->MayReveal(MyNumber)) return;
     // 1. The shortcuts follow the editing (OnDirectKey).
     // 2.
     RECT b = Bounds();

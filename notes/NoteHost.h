@@ -62,6 +62,9 @@ public:
     // Whether note `slot` may hand `target` (its associated file or a link)
     // to the shell; asks the user when the note came from another computer.
     virtual bool MayOpen(int slot, const std::wstring& target) { return true; }
+    // Whether the text of note `slot` may be shown: a note its sender
+    // protected asks for the user's password first.
+    virtual bool MayReveal(int slot) { return true; }
 
     // --- In-place editing and text commands ---------------------------------
     // The note in `slot` begins editing in place; a note still being edited

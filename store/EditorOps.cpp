@@ -66,6 +66,7 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
         q.senderLine = note->SenderName.empty() ? note->SenderAddr : note->SenderName + L"(" + note->SenderAddr + L")";
     }
     q.senderSex = note->SenderSex;
+    q.openFName = note->OpenFName;
     if (MakingNote == 0) {
         // The text as typed: the Org copy of a note with a deadline, else its file.
         std::wstring org = Path.DataDir + L"Org\\" + note->DataName;

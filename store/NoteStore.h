@@ -163,6 +163,7 @@ public:
     // A note from another computer opens something other than a web or mail
     // address only when the user agrees.
     bool MayOpen(int slot, const std::wstring& target) override;
+    bool MayReveal(int slot) override;
 
     // --- what the compose editor asks ---------------------------------------------
     int MakeNoteFromLines(const std::vector<std::wstring>& lines) override;

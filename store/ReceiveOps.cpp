@@ -204,6 +204,11 @@ bool NoteStore::AskPassword(int slot) {
     return box.ShowModal(note->Handle(), PWordIn(Config.Password));
 }
 
+bool NoteStore::MayReveal(int slot) {
+    TKELUPSHI* note = TextNotes.At(slot);
+    return note && (note->SetPWord != 1 || AskPassword(slot));
+}
+
 bool NoteStore::MayOpen(int slot, const std::wstring& target) {
     TKELUPSHI* note = TextNotes.At(slot);
     if (!note || !OpenNeedsQuestion(target, note->SenderAddr)) return true;

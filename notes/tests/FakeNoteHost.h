@@ -49,6 +49,13 @@ public:
     // In-place editing and text commands: the note's files in `folder`.
     std::wstring folder;
     int directEdit = 999;
+    // What the password question answers; how often it was asked.
+    bool revealAnswer = true;
+    int revealAsked = 0;
+    bool MayReveal(int) override {
+        ++revealAsked;
+        return revealAnswer;
+    }
     int compDates = 0, backups = 0;
     void EnterDirectEdit(int slot) override { directEdit = slot; }
     void LeaveDirectEdit(int slot) override {

@@ -299,6 +299,26 @@ TEST_F(TextEdit, EditingInPlaceFromEnterToLeave) {
     EXPECT_EQ(note.LineCnt, 1);
 }
 
+// A received note not opened yet shows its real text in place only when
+// the user may see it (a protected note asks for the password).
+TEST_F(TextEdit, SealedNoteIsEditedInPlaceOnlyWhenRevealed) {
+    WriteText({L"the real text"});
+    RichClear(note.RichEdit1());
+    RichAppendLine(note.RichEdit1(), L"A Message");   // its face
+    note.KeyOpen = 1;
+    note.SetPWord = 1;
+    host.revealAnswer = false;
+    note.M_DirectClick();
+    EXPECT_EQ(host.revealAsked, 1);
+    EXPECT_FALSE(note.DirectEditing());
+    EXPECT_EQ(RichPlainText(note.RichEdit1()), L"A Message");
+    host.revealAnswer = true;
+    note.M_DirectClick();
+    EXPECT_TRUE(note.DirectEditing());
+    EXPECT_EQ(RichPlainText(note.RichEdit1()), L"the real text");
+    SendMessageW(note.RichEdit1(), WM_KEYUP, VK_ESCAPE, 0);
+}
+
 TEST_F(TextEdit, DirectMenuFollowsTheSelectionAndOneLevelOfUndo) {
     WriteText({L"plain words"});
     note.M_DirectClick();
