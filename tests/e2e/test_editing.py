@@ -56,7 +56,7 @@ def test_editing_in_place_keeps_what_was_typed(configured, how):
     # characters when the machine is busy.
     h.kl("type", "--text", " typed here")
     wait_until(lambda: "typed here" in note_text(h, note), 30, what="typed text shown")
-    h.key("Escape")
+    h.kl("type", "--text", "\\e")   # Esc, through the same queue as the typing
     wait_until(lambda: read_only(h, note.edit), 30, what="editing left")
     left, top, right, bottom = h.info(note.hwnd)["rect"]
     assert right - left == note.width  # the width it had

@@ -618,6 +618,12 @@ int cmdType(const Args& a) {
         if (c == L'\\' && k + 1 < text.size() && text[k + 1] == L'n') {
             ++k;
             c = L'\n';
+        } else if (c == L'\\' && k + 1 < text.size() && text[k + 1] == L'e') {
+            // "\e": the Esc key.
+            ++k;
+            key(VK_ESCAPE, 0, 0);
+            key(VK_ESCAPE, 0, KEYEVENTF_KEYUP);
+            continue;
         }
         if (c == L'\n') {
             key(VK_RETURN, 0, 0);
