@@ -9,7 +9,7 @@ from datetime import date, timedelta
 
 import pytest
 
-from kelup_bench import DIALOG_CLASS, Q, KelupHost, wait_until
+from kelup_bench import DIALOG_CLASS, BenchError, KelupHost, Q, wait_until
 from test_store import (by_pos, configured, make_note, read_data, seed_options, start_ready, stop,  # noqa: F401
                         text_file)
 
@@ -49,13 +49,22 @@ def test_editing_in_place_keeps_what_was_typed(configured, how):
         h.mouse_click(cx, cy, repeat=2)
     wait_until(lambda: not read_only(h, note.edit), 30, what="note editable")
 
-    h.focus(note.hwnd)
-    h.mouse_click(cx, cy)
-    h.key("ctrl+End")
     # Keyboard input through the system's queue: xdotool's typing drops
-    # characters when the machine is busy.
-    h.kl("type", "--text", " typed here")
-    wait_until(lambda: "typed here" in note_text(h, note), 30, what="typed text shown")
+    # characters when the machine is busy. The keys can also reach another
+    # window before the note has the focus: typed again only when none arrived.
+    before = note_text(h, note)
+    for attempt in range(2):
+        h.focus(note.hwnd)
+        h.mouse_click(cx, cy)
+        h.key("ctrl+End")
+        h.kl("type", "--text", " typed here")
+        try:
+            wait_until(lambda: "typed here" in note_text(h, note), 15 if attempt == 0 else 30,
+                       what="typed text shown")
+            break
+        except BenchError:
+            if attempt == 1 or note_text(h, note) != before:
+                raise
     h.kl("type", "--text", "\\e")   # Esc, through the same queue as the typing
     wait_until(lambda: read_only(h, note.edit), 30, what="editing left")
     left, top, right, bottom = h.info(note.hwnd)["rect"]
