@@ -170,6 +170,10 @@ public:
     void ScheduleDeadline(int slot, double day, bool asDeadline) override;
     bool DeadlineCheckingOn() const override;
 
+    // --- sending an image note's picture (ImageSend.cpp) ----------------------------
+    // "他マシンのデスクトップへ貼付" of image note `slot`.
+    void SendImageNote(int slot);
+
 private:
     HWND Owner() const { return shell_.MainHandle(); }
     void LoadDataMain(const std::wstring& FileName);
