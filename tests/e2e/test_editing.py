@@ -65,8 +65,20 @@ def test_editing_in_place_keeps_what_was_typed(configured, how):
         except BenchError:
             if attempt == 1 or note_text(h, note) != before:
                 raise
-    h.kl("type", "--text", "\\e")   # Esc, through the same queue as the typing
-    wait_until(lambda: read_only(h, note.edit), 30, what="editing left")
+    # Esc, through the same queue as the typing. On a busy machine the key
+    # has been seen to go astray once; a second press, as a person would
+    # give, must then end the editing.
+    for attempt in range(2):
+        if attempt:
+            h.focus(note.hwnd)
+        h.kl("type", "--text", "\\e")
+        try:
+            wait_until(lambda: read_only(h, note.edit), 15 if attempt == 0 else 30, what="editing left")
+            break
+        except BenchError:
+            if attempt == 1:
+                raise
+            print("Esc pressed again: the first press did not end the editing")
     left, top, right, bottom = h.info(note.hwnd)["rect"]
     assert right - left == note.width  # the width it had
     wait_until(lambda: b"typed here" in text_file(h, 0), 30, what="text file written")
