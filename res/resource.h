@@ -307,3 +307,46 @@
 #define IDD_PWORDBOX          620
 #define IDC_PWordEdit         3300
 #define IDC_PWordLabel        3301
+
+// The image note TBMPKELUPSHI: its context menu PopupMenu3 (741) and
+// commands (7400-7449); the one-line input dialog TTextInput (740, controls
+// 7450-7459).
+#define IDD_TEXTINPUT         740
+#define IDR_POPUPMENU3        741
+#define ID_B_M_Exit           7400
+#define ID_B_M_Hide           7401
+#define ID_B_M_Hide1          7402
+#define ID_B_M_Moji           7403
+#define ID_B_M_Font           7404
+#define ID_B_M_Copy           7405
+#define ID_B_M_Border         7406
+#define ID_B_M_Title          7407
+#define ID_B_M_UP             7408
+#define ID_B_M_Down           7409
+#define ID_B_M_Limit          7410
+#define ID_B_M_Info           7411
+#define ID_B_M_Lock           7412
+#define ID_B_M_Chosei         7413
+#define ID_B_M_110            7414
+#define ID_B_M_18             7415
+#define ID_B_M_15             7416
+#define ID_B_M_13             7417
+#define ID_B_M_12             7418
+#define ID_B_M_ORGSize        7419
+#define ID_B_M_Input          7420
+#define ID_B_M_StayOnTop      7421
+#define ID_B_M_StayOnBottom   7422
+#define ID_B_M_Send           7423
+#define ID_B_M_Kanren         7424
+#define ID_B_M_Execute        7425
+#define ID_B_M_Left           7426
+#define ID_B_M_Right          7427
+#define ID_B_M_Top            7428
+#define ID_B_M_Bottom         7429
+#define ID_B_M_ALLLeft        7430
+#define ID_B_M_ALLTop         7431
+#define ID_B_M_New            7432
+#define ID_B_M_Clip           7433
+#define ID_B_M_MainMenu       7434
+#define IDC_TI_lbl_prompt     7450
+#define IDC_TI_edit_title     7451
