@@ -1,0 +1,76 @@
+#include "transfer/TransferRules.h"
+
+#include "net/NativePacket.h"
+
+namespace kelup {
+
+bool RefusedByLimit(const ReceiveLimit& limit, std::uint64_t size) {
+    if (limit.temporary || limit.mode == 1) return true;
+    if (limit.mode == 2) return size >= std::uint64_t(limit.kb < 0 ? 0 : limit.kb) * 1024u;
+    return false;
+}
+
+AnnounceAnswer DecideAnnouncement(bool usable, std::uint64_t size, const ReceiveLimit& limit, bool receiving) {
+    if (!usable || size == 0) return AnnounceAnswer::Error;
+    if (RefusedByLimit(limit, size)) return AnnounceAnswer::Refused;
+    if (receiving) return AnnounceAnswer::Busy;
+    return AnnounceAnswer::Ready;
+}
+
+namespace {
+
+// Where the extension begins (the last "."), or npos; a leading dot is no
+// extension.
+std::size_t ExtensionAt(std::wstring_view name) {
+    std::size_t dot = name.rfind(L'.');
+    return dot == 0 ? std::wstring_view::npos : dot;
+}
+
+}  // namespace
+
+std::wstring SafeXferName(std::wstring_view announced) {
+    std::wstring name = SafeReceivedFileName(announced);
+    if (name.empty()) return L"受信ファイル";
+    if (name.size() <= kMaxXferNameLength) return name;
+    std::size_t dot = ExtensionAt(name);
+    std::wstring ext = dot == std::wstring::npos ? L"" : name.substr(dot);
+    if (ext.size() > 16) ext.clear();
+    std::wstring stem = name.substr(0, dot == std::wstring::npos ? name.size() : dot);
+    stem.resize(kMaxXferNameLength - ext.size());
+    // A surrogate pair is not cut in two.
+    if (!stem.empty() && stem.back() >= 0xD800 && stem.back() <= 0xDBFF) stem.pop_back();
+    while (!stem.empty() && (stem.back() == L' ' || stem.back() == L'.')) stem.pop_back();
+    return stem + ext;
+}
+
+std::wstring PictureExtension(std::wstring_view announced) {
+    std::wstring name = SafeReceivedFileName(announced);
+    std::size_t dot = ExtensionAt(name);
+    if (dot == std::wstring::npos) return L"";
+    std::wstring_view ext = std::wstring_view(name).substr(dot + 1);
+    if (ext.empty() || ext.size() > 8) return L"";
+    for (wchar_t c : ext)
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'))) return L"";
+    return L"." + std::wstring(ext);
+}
+
+std::wstring FreeFileName(std::wstring_view name, const std::function<bool(const std::wstring&)>& exists) {
+    std::wstring candidate(name);
+    if (!exists(candidate)) return candidate;
+    std::size_t dot = ExtensionAt(name);
+    std::wstring_view stem = name.substr(0, dot == std::wstring_view::npos ? name.size() : dot);
+    std::wstring_view ext = dot == std::wstring_view::npos ? std::wstring_view() : name.substr(dot);
+    for (int n = 2; n < 100000; ++n) {
+        candidate = std::wstring(stem) + L"(" + std::to_wstring(n) + L")" + std::wstring(ext);
+        if (!exists(candidate)) return candidate;
+    }
+    return {};
+}
+
+std::wstring TempReceiveName(std::uint32_t dosDateTime, int attempt) {
+    std::wstring name = std::to_wstring(dosDateTime);
+    if (attempt > 1) name += L"_" + std::to_wstring(attempt);
+    return name + L".~mp";
+}
+
+}  // namespace kelup
