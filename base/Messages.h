@@ -24,6 +24,9 @@ enum Message : unsigned {
     KM_SETTODAY      = 0x8000 + 0x102,
     // A sound asked for with a notice has ended (SoundPlayer).
     KM_SOUNDDONE     = 0x8000 + 0x103,
+    // A step of a file or picture transfer thread (lParam: its event, owned
+    // by the receiver of the message).
+    KM_TRANSFER      = 0x8000 + 0x104,
 };
 
 // Values readable through KM_QUERY on the main window.
@@ -69,6 +72,10 @@ enum class QueryId : int {
     PressedAt = 26,
     ReceivedShownAt = 27,
     ClockNow = 28,
+    // The transfer: 1 while its listener waits for (or serves) a connection;
+    // how many transfers have ended, received or sent, successful or not.
+    TransferListening = 29,
+    TransfersEnded = 30,
 };
 
 inline constexpr int kSaveBenchRounds = 20;

@@ -20,6 +20,7 @@
 #include "net/SendRules.h"
 #include "net/NoteSink.h"
 #include "net/ReceiveRules.h"
+#include "transfer/TransferApi.h"
 
 namespace kelup {
 
@@ -30,7 +31,7 @@ enum class NativeCommand;
 class Transcript;
 struct ResultPacket;
 
-class Lan : public NoteSending, public ReceiptSender, public RecipientSource {
+class Lan : public NoteSending, public ReceiptSender, public RecipientSource, public TransferLink {
 public:
     explicit Lan(Shell& shell);
     ~Lan();
@@ -89,6 +90,15 @@ public:
     void ShutdownRequest(const std::wstring& addr) override;
     bool OfferFileTransfer(const std::wstring& addr, const std::wstring& path) override;
 
+    // --- file and picture transfer: its datagrams go through here ---------------
+    void WireTransfer(TransferPackets* packets, FileOffers* offers) {
+        transferPackets_ = packets;
+        fileOffers_ = offers;
+    }
+    bool SendTransferResult(int res, const std::wstring& addr, const std::wstring& extra) override;
+    bool SendImageAnnouncement(const std::wstring& addr, const std::wstring& fileName, std::uint64_t size, int width,
+                               int height, bool hidden, int bmpMode, const std::wstring& title) override;
+
 private:
     // KL_SEND: the answer, the note, its history and log entries.
     void OnNoteSend(const NoteSendPacket& p, const std::wstring& source);
@@ -146,6 +156,9 @@ private:
 
     RecipientView* recipientView_ = nullptr;
     void WriteFriends();
+
+    TransferPackets* transferPackets_ = nullptr;
+    FileOffers* fileOffers_ = nullptr;
 
     unsigned long nativeReceived = 0;
     unsigned long ipmReceived = 0;

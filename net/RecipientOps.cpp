@@ -61,11 +61,8 @@ void Lan::ShutdownRequest(const std::wstring& addr) {
 }
 
 bool Lan::OfferFileTransfer(const std::wstring& addr, const std::wstring& path) {
-    // The file transfer makes the offer (request 60) once it exists; until
-    // then no file goes.
-    (void)addr;
-    (void)path;
-    return false;
+    // The file transfer makes the offer (request 60) and sends once the peer is ready.
+    return fileOffers_ && fileOffers_->OfferFile(addr, path, false);
 }
 
 }  // namespace kelup

@@ -60,8 +60,16 @@ void Lan::BringAppForward() {
 bool Lan::KelupSendAction(const OutgoingNote& note, const SendRequest& req, int mode) {
     // 1. Nothing to send to, or only a file to send.
     if (req.recipients.empty() && mode != 3) return false;
-    if (req.fileSendOpt == 1) return false;
     if (Off() || NativeSock == INVALID_SOCKET) return false;
+    // The file step: the chosen file (options 1 and 2) or the note's
+    // associated file (option 3) is offered to the first recipient; it
+    // travels on its own once that copy is ready for it.
+    if (req.fileSendOpt > 0 && !req.recipients.empty()) {
+        const std::wstring& file = req.fileSendOpt == 3 ? note.openFName : req.filePath;
+        const std::wstring addr = ListNameExtract(req.recipients.front()).ipAddr;
+        if (file.empty() || !fileOffers_ || !fileOffers_->OfferFile(addr, file, req.cb_SendOk)) return false;
+    }
+    if (req.fileSendOpt == 1) return false;
     if (Sending()) {
         ShowMsg(L"前の付箋紙の送信がまだ終わっていません\rしばらくしてからもう一度送信してください", MB_ICONEXCLAMATION);
         return false;

@@ -151,6 +151,32 @@ void Lan::SendResult(int res, const std::wstring& ipa, const std::wstring& msg) 
     if (bytes) SendTo(NativeSock, *bytes, ipa, Config.Port);
 }
 
+bool Lan::SendTransferResult(int res, const std::wstring& ipa, const std::wstring& extra) {
+    if (shell_.State().NetworkOff == 1 || NativeSock == INVALID_SOCKET) return false;
+    auto bytes = BuildResultPacket(res, MyIPAddr, MyHostName, extra, LocalNow());
+    if (!bytes) return false;
+    SendTo(NativeSock, *bytes, ipa, Config.Port);
+    return true;
+}
+
+bool Lan::SendImageAnnouncement(const std::wstring& ipa, const std::wstring& fileName, std::uint64_t size, int width,
+                                int height, bool hidden, int bmpMode, const std::wstring& title) {
+    if (shell_.State().NetworkOff == 1 || NativeSock == INVALID_SOCKET) return false;
+    ImageAnnounce img;
+    img.fileName = fileName;
+    img.size = size;
+    img.width = width;
+    img.height = height;
+    img.hidden = hidden ? 1 : 0;
+    img.bmpMode = bmpMode;
+    img.senderIdentity = MyHostName;
+    img.title = title;
+    auto bytes = BuildImageSendReady(img, MyIPAddr, MyHostName, LocalNow());
+    if (!bytes) return false;
+    SendTo(NativeSock, *bytes, ipa, Config.Port);
+    return true;
+}
+
 void Lan::PacketSend(const std::wstring& ipa, const std::string& data) {
     SendResult(int(NativeResult::Dummy), ipa, L"");
     shell_.Delay(100);
@@ -264,6 +290,19 @@ void Lan::OnSocket(WPARAM wp, LPARAM lp, bool ipMessenger) {
                 if (auto* r = std::get_if<ResultPacket>(&packet->body))
                     OnReadReceipt(packet->command == NativeCommand::Open ? ReceiptKind::Opened : ReceiptKind::AbsentOpened,
                                   NameFromList(r->sender.identity));
+                break;
+            case NativeCommand::FileSendReady:
+            case NativeCommand::ImageSendReady:
+            case NativeCommand::FileRecievReady:
+            case NativeCommand::ImageRecievReady:
+            case NativeCommand::FileRecievNg:
+            case NativeCommand::ImageRecievNg:
+            case NativeCommand::ImageRecievComplete:
+            case NativeCommand::ImageRecievErr:
+            case NativeCommand::FileRecievErr:
+            case NativeCommand::Busy:
+                if (auto* r = std::get_if<ResultPacket>(&packet->body); r && transferPackets_)
+                    transferPackets_->OnTransferPacket(*r, source);
                 break;
             default:
                 // Notes, receipts, transfers and shutdown requests are handled

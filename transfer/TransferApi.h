@@ -2,9 +2,12 @@
 // What the transfer of files and pictures offers the rest of the program,
 // and what it asks of the note store when a picture has arrived.
 
+#include <cstdint>
 #include <string>
 
 namespace kelup {
+
+struct ResultPacket;
 
 // The picture of an image note offered to one peer.
 struct ImageOffer {
@@ -55,6 +58,30 @@ public:
 
 protected:
     ~PictureSink() = default;
+};
+
+// What the transfer asks of the LAN: its datagrams to a peer.
+class TransferLink {
+public:
+    // A native result packet (SendResult): `extra` is the announcement's
+    // "name;size;" for 60. False when it was not sent (too long, no socket).
+    virtual bool SendTransferResult(int res, const std::wstring& addr, const std::wstring& extra) = 0;
+    // KL_IMAGESENDREADY with our own identity as the sender.
+    virtual bool SendImageAnnouncement(const std::wstring& addr, const std::wstring& fileName, std::uint64_t size,
+                                       int width, int height, bool hidden, int bmpMode, const std::wstring& title) = 0;
+
+protected:
+    ~TransferLink() = default;
+};
+
+// What the LAN hands the transfer: the announcements of files and pictures
+// and the answers to ours (KL_FILESENDREADY ... KL_IMAGERECIEVERR, KL_BUSY).
+class TransferPackets {
+public:
+    virtual void OnTransferPacket(const ResultPacket& packet, const std::wstring& source) = 0;
+
+protected:
+    ~TransferPackets() = default;
 };
 
 }  // namespace kelup

@@ -28,19 +28,30 @@ std::size_t ExtensionAt(std::wstring_view name) {
 
 }  // namespace
 
-std::wstring SafeXferName(std::wstring_view announced) {
-    std::wstring name = SafeReceivedFileName(announced);
-    if (name.empty()) return L"受信ファイル";
-    if (name.size() <= kMaxXferNameLength) return name;
+std::wstring ShortenFileName(std::wstring_view name, std::size_t maxChars) {
+    if (name.size() <= maxChars) return std::wstring(name);
     std::size_t dot = ExtensionAt(name);
-    std::wstring ext = dot == std::wstring::npos ? L"" : name.substr(dot);
-    if (ext.size() > 16) ext.clear();
-    std::wstring stem = name.substr(0, dot == std::wstring::npos ? name.size() : dot);
-    stem.resize(kMaxXferNameLength - ext.size());
+    std::wstring ext = dot == std::wstring_view::npos ? L"" : std::wstring(name.substr(dot));
+    if (ext.size() > 16 || ext.size() >= maxChars) ext.clear();
+    std::wstring stem(name.substr(0, dot == std::wstring_view::npos ? name.size() : dot));
+    if (stem.size() > maxChars - ext.size()) stem.resize(maxChars - ext.size());
     // A surrogate pair is not cut in two.
     if (!stem.empty() && stem.back() >= 0xD800 && stem.back() <= 0xDBFF) stem.pop_back();
     while (!stem.empty() && (stem.back() == L' ' || stem.back() == L'.')) stem.pop_back();
     return stem + ext;
+}
+
+std::wstring AnnouncedFileName(std::wstring_view path, std::size_t maxChars) {
+    std::size_t slash = path.find_last_of(L"\\/");
+    std::wstring name(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+    for (wchar_t& c : name)
+        if (c == L';') c = L'\xFF1B';
+    return ShortenFileName(name, maxChars);
+}
+
+std::wstring SafeXferName(std::wstring_view announced) {
+    std::wstring name = ShortenFileName(SafeReceivedFileName(announced), kMaxXferNameLength);
+    return name.empty() ? L"受信ファイル" : name;
 }
 
 std::wstring PictureExtension(std::wstring_view announced) {

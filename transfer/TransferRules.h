@@ -37,6 +37,14 @@ AnnounceAnswer DecideAnnouncement(bool usable, std::uint64_t size, const Receive
 inline constexpr std::size_t kMaxXferNameLength = 120;
 std::wstring SafeXferName(std::wstring_view announced);
 
+// `name` cut to at most `maxChars` characters, the extension kept (when it
+// is short) and no surrogate pair split.
+std::wstring ShortenFileName(std::wstring_view name, std::size_t maxChars);
+
+// The name a file is announced under: the last part of `path`, ";" (which
+// would end the field) as "；", at most `maxChars` characters.
+std::wstring AnnouncedFileName(std::wstring_view path, std::size_t maxChars);
+
 // The extension of a received picture: "." and up to 8 letters or digits of
 // the announced name's extension; empty when it has none of that form.
 std::wstring PictureExtension(std::wstring_view announced);

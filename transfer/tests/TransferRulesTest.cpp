@@ -64,6 +64,13 @@ TEST(SafeXferName, NothingLeadsOutOfTheFolder) {
     EXPECT_FALSE(cutPairs.back() >= 0xD800 && cutPairs.back() <= 0xDBFF);
 }
 
+TEST(AnnouncedFileName, OneFieldThatFitsThePacket) {
+    EXPECT_EQ(AnnouncedFileName(L"C:\\Users\\u\\a;b.txt", 50), L"a\xFF1B" L"b.txt");
+    EXPECT_EQ(AnnouncedFileName(L"plain.txt", 50), L"plain.txt");
+    EXPECT_EQ(AnnouncedFileName(L"D:\\" + std::wstring(80, L'x') + L".docx", 40), std::wstring(35, L'x') + L".docx");
+    EXPECT_EQ(ShortenFileName(L"abcdef", 3), L"abc");
+}
+
 TEST(PictureExtension, OnlyAPlainExtension) {
     struct Case {
         std::wstring in, out;
