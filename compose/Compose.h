@@ -44,6 +44,11 @@ struct EditRequest {
     std::wstring openFName;
     // Run once the editor is ready for typing: work that can wait until then.
     std::function<void()> afterReady;
+    // Image mode: the editor reduced to its recipients, "送信" and "✕", to
+    // send the picture of the image note in `slot` (OpenBKelupNo). A send
+    // command closes it whether the recipient passed the image check or not;
+    // only a passed check gives a send mode.
+    bool imageMode = false;
 };
 
 // The lower area's choices as the editor closed with a send command: what

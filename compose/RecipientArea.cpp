@@ -637,6 +637,7 @@ bool TInputEditer::FileSendOptAct() {
 
 void TInputEditer::SendCommand(EditorCommand cmd) {
     if (SendMessageW(list2_, LB_GETCOUNT, 0, 0) <= 0) return;
+    if (ImageSendFG) return ImageSendCommand(cmd);
     if (!FileSendOptAct()) return;   // the editor stays open
     CloseWith(cmd);
 }

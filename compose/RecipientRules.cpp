@@ -159,6 +159,16 @@ std::wstring FileSendRefusal(int fileSendOpt, const std::vector<std::wstring>& r
     return {};
 }
 
+std::wstring ImageSendRefusal(const std::vector<std::wstring>& recipients, bool absenteeGroup) {
+    if (recipients.size() > 1) return L"イメージ付箋紙は同時に二つ以上の相手に送信できません";
+    if (absenteeGroup) return L"不在者にはイメージ付箋紙は送信できません";
+    if (recipients.empty()) return L"送信先が選択されていません";
+    const ListEntryParts p = ListNameExtract(recipients.front());
+    if (p.sex == L"8") return L"ポップめっせもしくはIP Messengerへは送信できません";
+    if (p.verNo != L"2.001") return L"ケラップG4以前のバージョンへは送信できません";
+    return {};
+}
+
 std::wstring FileSendQuestion(std::wstring_view fileName, int fileSendOpt, std::wstring_view recipientName) {
     return L"ファイル「" + std::wstring(fileName) + L"」を" + (fileSendOpt == 2 ? L"添付して付箋紙を" : L"") +
            std::wstring(recipientName) + L"さんに送信してもいいですか?";

@@ -81,6 +81,10 @@ std::optional<std::wstring> TypedAddress(std::wstring_view text);
 // file; `linkedExists`: whether that file is on disk.
 std::wstring FileSendRefusal(int fileSendOpt, const std::vector<std::wstring>& recipients, bool absenteeGroup,
                              std::wstring_view openFName, bool linkedExists);
+// The check before an image note's picture goes to the recipients; empty
+// when it may go (to exactly one recipient, a copy of this program that
+// takes pictures).
+std::wstring ImageSendRefusal(const std::vector<std::wstring>& recipients, bool absenteeGroup);
 // The question before a file goes: file name, option, recipient's name.
 std::wstring FileSendQuestion(std::wstring_view fileName, int fileSendOpt, std::wstring_view recipientName);
 

@@ -414,26 +414,30 @@ void TInputEditer::Layout() {
     auto place = [](HWND h, int x, int yy, int w, int hh) {
         SetWindowPos(h, nullptr, x, yy, std::max(w, 0), std::max(hh, 0), SWP_NOZORDER | SWP_NOACTIVATE);
     };
+    // In image mode only the lower area shows: no toolbars, no Memo1.
+    const bool bars[3] = {barVisible_[0] && !ImageSendFG, barVisible_[1] && !ImageSendFG,
+                          barVisible_[2] && !ImageSendFG};
     // PanelTop_3.
-    ShowWindow(toolBar3_, barVisible_[2] ? SW_SHOWNA : SW_HIDE);
-    if (barVisible_[2]) {
+    ShowWindow(toolBar3_, bars[2] ? SW_SHOWNA : SW_HIDE);
+    if (bars[2]) {
         int h = BarHeight(toolBar3_);
         place(toolBar3_, 2, y + 1, W - 4, h);
         y += h + 2;
     }
     // PanelTop_1: ToolBar1 and, at its right, ToolBar4.
-    const bool bar4 = !standalone_;
-    ShowWindow(toolBar1_, barVisible_[0] ? SW_SHOWNA : SW_HIDE);
-    if (barVisible_[0] || bar4) {
+    const bool bar4 = !standalone_ && !ImageSendFG;
+    ShowWindow(toolBar1_, bars[0] ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(toolBar4_, bar4 ? SW_SHOWNA : SW_HIDE);
+    if (bars[0] || bar4) {
         int h = BarHeight(toolBar1_);
         int w4 = bar4 ? BarWidth(toolBar4_) : 0;
-        if (barVisible_[0]) place(toolBar1_, 2, y + 1, W - w4 - 6, h);
+        if (bars[0]) place(toolBar1_, 2, y + 1, W - w4 - 6, h);
         if (bar4) place(toolBar4_, W - w4 - 2, y + 1, w4, h);
         y += h + 2;
     }
     // PanelTop_2: the font boxes and ToolBar2.
-    for (HWND h : {fontName_, fontSize_, toolBar2_}) ShowWindow(h, barVisible_[1] ? SW_SHOWNA : SW_HIDE);
-    if (barVisible_[1]) {
+    for (HWND h : {fontName_, fontSize_, toolBar2_}) ShowWindow(h, bars[1] ? SW_SHOWNA : SW_HIDE);
+    if (bars[1]) {
         int h = std::max(BarHeight(toolBar2_), 24);
         RECT cr;
         GetWindowRect(fontName_, &cr);
@@ -445,8 +449,9 @@ void TInputEditer::Layout() {
     }
     const bool lower = !standalone_ && ShowPanelMode == 0;
     int lowerH = lower ? splitterH_ + panelH_ + panel1H_ : 0;
-    int memoH = std::max(H - y - lowerH, 0);
-    place(memo_, 0, y, W, memoH);
+    int memoH = ImageSendFG ? 0 : std::max(H - y - lowerH, 0);
+    ShowWindow(memo_, ImageSendFG ? SW_HIDE : SW_SHOWNA);
+    if (!ImageSendFG) place(memo_, 0, y, W, memoH);
     for (HWND h : {label3_, label4_, label6_, label7_, tree_, list1_, list2_}) ShowWindow(h, lower ? SW_SHOWNA : SW_HIDE);
     for (HWND h : panel1Buttons_) ShowWindow(h, lower ? SW_SHOWNA : SW_HIDE);
     if (!lower) {
@@ -456,7 +461,7 @@ void TInputEditer::Layout() {
     // Panel2: the tree takes its height less 20 below its label; the two
     // lists share the rest, the second one pixel below the first; the send
     // options at the right.
-    int top = y + memoH + splitterH_;
+    int top = ImageSendFG ? 2 : y + memoH + splitterH_;
     const int treeW = std::clamp(W / 5, 120, 200);
     place(label3_, 6, top + 3, treeW, 16);
     place(tree_, 4, top + 20, treeW, panelH_ - 20);
@@ -483,6 +488,13 @@ void TInputEditer::Layout() {
         place(panel1Buttons_[i], x, by, kWidths[i], bh);
         x -= 4;
     }
+    if (ImageSendFG) {
+        // "送信", "✕" and the first two send options are all there is.
+        for (HWND h : {checks_[2], checks_[3], checks_[4], rg_, fileOpts_[0], fileOpts_[1], fileOpts_[2], fileOpts_[3],
+                       btnIPAddr_, label5_, label9_, panel1Buttons_[1], panel1Buttons_[2], panel1Buttons_[3],
+                       panel1Buttons_[4]})
+            ShowWindow(h, SW_HIDE);
+    }
 }
 
 void TInputEditer::SplitterDrag(int y) {
@@ -503,6 +515,7 @@ EditResult TInputEditer::ShowModal(const EditRequest& request, EditorHost* host)
     if (open_ || (!hwnd_ && !Create())) return result;
     request_ = request;
     host_ = host;
+    if (request_.imageMode) EnterImageMode();
     HWND owner = shell_.MainHandle();
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     FormShow();
@@ -526,7 +539,7 @@ EditResult TInputEditer::ShowModal(const EditRequest& request, EditorHost* host)
             break;
         }
         bool mine = msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd);
-        if (mine && accel_ && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
+        if (mine && accel_ && !ImageSendFG && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
             // The font boxes keep their own editing keys.
             wchar_t cls[16] = {};
             GetClassNameW(msg.hwnd, cls, 16);
@@ -538,6 +551,14 @@ EditResult TInputEditer::ShowModal(const EditRequest& request, EditorHost* host)
     }
     if (owner && ownerWasEnabled) EnableWindow(owner, TRUE);
 
+    if (ImageSendFG) {
+        if (flags_.EditSendMode > 0) FillSendRequest(result.send);
+        result.EditSendMode = flags_.EditSendMode;
+        result.EditRemoveFG = flags_.EditRemoveFG;
+        LeaveImageMode();
+        host_ = nullptr;
+        return result;
+    }
     result.EditUpdateFG = flags_.EditUpdateFG;
     result.EditSendMode = flags_.EditSendMode;
     result.EditRemoveFG = flags_.EditRemoveFG;
@@ -561,7 +582,7 @@ void TInputEditer::FormShow() {
     CloseMode = 0;
     KlnColor = request_.KlnColor;
     url_.clear();
-    SetWindowTextW(hwnd_, request_.caption.c_str());
+    SetWindowTextW(hwnd_, ImageSendFG ? L"付箋紙の送信（イメージ付箋紙）" : request_.caption.c_str());
     // 3: wrapping as "右端で折り返す" says.
     ApplyWordWrap();
     // 4: nothing to send to yet; the peers are searched for once the
@@ -623,7 +644,7 @@ void TInputEditer::LoadText() {
 }
 
 void TInputEditer::ReadyForTyping() {
-    SetFocus(memo_);
+    SetFocus(ImageSendFG ? list1_ : memo_);
     // Painted, controls included: what the person sees before typing.
     RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     readyAt_ = MicrosNow();
@@ -632,7 +653,8 @@ void TInputEditer::ReadyForTyping() {
 void TInputEditer::FormActivate() {
     // The change mark stays: a message box or another window in between
     // must not make the close question forget the changes.
-    if (IsWindowVisible(memo_)) SetFocus(memo_);
+    if (ImageSendFG) SetFocus(list1_);
+    else if (IsWindowVisible(memo_)) SetFocus(memo_);
 }
 
 void TInputEditer::CloseWith(EditorCommand cmd) {

@@ -86,6 +86,11 @@ private:
     void FormClose();
     void WriteToolbarKeys();
     void SplitterDrag(int y);
+    // Image mode: the window shrinks to its lower area and back.
+    void EnterImageMode();
+    void LeaveImageMode();
+    // The image check, then the editor closes whatever its outcome.
+    void ImageSendCommand(EditorCommand cmd);
 
     // EditorCommands.cpp: the commands of the menus, toolbars and buttons.
     void OnCommand(int id, int code, HWND from);
@@ -222,6 +227,11 @@ private:
 
     bool open_ = false;
     bool EditorOpen = false;
+    // ImageSendFG: sending an image note's picture; the window's height and
+    // the five send options as they were before.
+    bool ImageSendFG = false;
+    int heightBeforeImage_ = 0;
+    bool checksBeforeImage_[5] = {};
     int CloseMode = 0;
     int ShowPanelMode = 0;
     int KlnColor = 0;

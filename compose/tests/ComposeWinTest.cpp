@@ -814,6 +814,11 @@ bool SendsDisabled(HWND e) {
 }
 
 // The search has run and the group of all peers shows `count` lines.
+// The editor is up in image mode: the peer list has the focus.
+Step ReadyForPicture() {
+    return [](HWND editor) { return GetFocus() == GetDlgItem(editor, ID_E_ListBox1); };
+}
+
 Step Searched(size_t count) {
     return [count](HWND e) {
         HWND tree = Item(e, ID_E_TreeView1);
@@ -1046,6 +1051,72 @@ TEST_F(RecipientArea, RefusedChoicesChangeNothing) {
     EXPECT_EQ(r.EditUpdateFG, 1);
     EXPECT_EQ(r.send.TypedAddr, L"10.0.0.9");
     EXPECT_EQ(r.send.fileSendOpt, 0);
+}
+
+TEST_F(RecipientArea, ImageModeSendsToOneCopyAndGivesTheWindowBack) {
+    EditRequest image = Request();
+    image.imageMode = true;
+    RECT before{}, during{}, after{};
+    bool reduced = false, focusInPeers = false, optionsCleared = false;
+    std::wstring caption;
+    // The send options as the user left them; image mode starts them clear.
+    EditDriven(*compose_, Request(), {Ready(), Check([&](HWND e) {
+                                          Button_SetCheck(Item(e, ID_E_cb_Check), BST_CHECKED);
+                                          Button_SetCheck(Item(e, ID_E_cb_Zenmen), BST_CHECKED);
+                                          GetWindowRect(e, &before);
+                                      }),
+                                      Command(ID_E_Close)});
+    // A G3 machine cannot take a picture: the message, and the editor closes without a send.
+    EditResult refused = EditDriven(*compose_, image,
+                                    {ReadyForPicture(), Searched(4), Click(ID_E_ListBox1, L"Chiba"), Press(ID_E_btnSendOnly),
+                                     Answer(L"ケラップG4以前のバージョンへは送信できません", IDOK)});
+    EXPECT_EQ(refused.EditSendMode, 0);
+    EXPECT_EQ(refused.EditRemoveFG, 0);
+
+    EditResult r = EditDriven(
+        *compose_, image,
+        {ReadyForPicture(), Searched(4), Check([&](HWND e) {
+             GetWindowRect(e, &during);
+             caption = Text(e);
+             focusInPeers = GetFocus() == Item(e, ID_E_ListBox1);
+             reduced = !IsWindowVisible(Item(e, ID_E_Memo1)) && !IsWindowVisible(Item(e, ID_E_ToolBar1)) &&
+                       !IsWindowVisible(Item(e, ID_E_cb_Check)) && !IsWindowVisible(Item(e, ID_E_RG_FileSendOpt)) &&
+                       !IsWindowVisible(Item(e, ID_E_btn_IPAddr)) && !IsWindowVisible(Item(e, ID_E_btnSend)) &&
+                       !IsWindowVisible(Item(e, ID_E_btnSendRemove)) && !IsWindowVisible(Item(e, ID_E_btnOKM)) &&
+                       IsWindowVisible(Item(e, ID_E_btnSendOnly)) && IsWindowVisible(Item(e, ID_E_btnCloseM)) &&
+                       IsWindowVisible(Item(e, ID_E_cb_SendOk)) && IsWindowVisible(Item(e, ID_E_cb_huseru)) &&
+                       IsWindowVisible(Item(e, ID_E_ListBox1));
+             optionsCleared = Button_GetCheck(Item(e, ID_E_cb_Check)) == BST_UNCHECKED &&
+                              Button_GetCheck(Item(e, ID_E_cb_Zenmen)) == BST_UNCHECKED;
+             Button_SetCheck(Item(e, ID_E_cb_huseru), BST_CHECKED);
+             Button_SetCheck(Item(e, ID_E_cb_SendOk), BST_CHECKED);
+         }),
+         Click(ID_E_ListBox1, L"Aoki"), Press(ID_E_btnSendOnly)});
+    EXPECT_EQ(caption, L"付箋紙の送信（イメージ付箋紙）");
+    EXPECT_TRUE(reduced);
+    EXPECT_TRUE(focusInPeers);
+    EXPECT_TRUE(optionsCleared);
+    EXPECT_LT(during.bottom - during.top, before.bottom - before.top);
+    EXPECT_EQ(r.EditSendMode, 1);
+    ASSERT_EQ(r.send.recipients.size(), 1u);
+    EXPECT_EQ(ListNameExtract(r.send.recipients[0]).verNo, L"2.001");
+    EXPECT_TRUE(r.send.cb_huseru && r.send.cb_SendOk);
+
+    // The editor is whole again, with the options as they were.
+    bool whole = false;
+    EditDriven(*compose_, Request(kThreeLines), {Ready(), Check([&](HWND e) {
+                                                     GetWindowRect(e, &after);
+                                                     whole = IsWindowVisible(Item(e, ID_E_Memo1)) &&
+                                                             IsWindowEnabled(Item(e, ID_E_Memo1)) &&
+                                                             IsWindowVisible(Item(e, ID_E_cb_Check)) &&
+                                                             IsWindowVisible(Item(e, ID_E_btnSend)) &&
+                                                             Button_GetCheck(Item(e, ID_E_cb_Check)) == BST_CHECKED &&
+                                                             Button_GetCheck(Item(e, ID_E_cb_Zenmen)) == BST_CHECKED &&
+                                                             Button_GetCheck(Item(e, ID_E_cb_huseru)) == BST_UNCHECKED;
+                                                 }),
+                                                 Command(ID_E_Close)});
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
 }
 
 TEST_F(RecipientArea, ListCommandsOfThePeerList) {

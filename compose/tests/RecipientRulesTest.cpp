@@ -154,6 +154,25 @@ TEST(RecipientRules, FileRefusalsComeInTheirOrder) {
     EXPECT_EQ(FileSendQuestion(L"a.txt", 2, L"K"), L"ファイル「a.txt」を添付して付箋紙をKさんに送信してもいいですか?");
 }
 
+TEST(RecipientRules, PicturesGoToOneCopyThatTakesThem) {
+    const std::wstring kelup = Entry(L"K", L"10.0.0.1", L"1", L"2.001");
+    const std::wstring g3 = Entry(L"G", L"10.0.0.2", L"1", L"2.0  ");
+    const std::wstring ipm = Entry(L"I", L"10.0.0.3", L"8", L"1.00");
+    struct Case {
+        std::vector<std::wstring> to;
+        bool absent;
+        std::wstring refusal;
+    } cases[] = {
+        {{kelup, kelup}, true, L"イメージ付箋紙は同時に二つ以上の相手に送信できません"},
+        {{kelup}, true, L"不在者にはイメージ付箋紙は送信できません"},
+        {{ipm}, false, L"ポップめっせもしくはIP Messengerへは送信できません"},
+        {{g3}, false, L"ケラップG4以前のバージョンへは送信できません"},
+        {{}, false, L"送信先が選択されていません"},
+        {{kelup}, false, L""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ImageSendRefusal(c.to, c.absent), c.refusal) << c.to.size();
+}
+
 TEST(RecipientRules, FindRenameAndReply) {
     const std::vector<std::wstring> list = {Entry(L"abc", L"10.0.0.1", L"1"), Entry(L"xAbx", L"10.0.0.2", L"8"),
                                             Entry(L"zab", L"10.0.0.3", L"2")};
