@@ -104,7 +104,7 @@ public:
     void ShowTitle(bool on);
     // StringBuf takes `text` and the title shows it.
     void SetTitle(const std::wstring& text);
-    // 0 above, 1 below; a hidden title is shown ("上" / "下").
+    // 0 above, 1 below ("上" / "下").
     void SetTitlePos(int pos);
     // The title font from ORGFname, TitleFontSize, TitleFontStyle and
     // TitleFontColor; a shown title keeps the picture area's size.
@@ -160,10 +160,15 @@ private:
     RECT PictureArea() const;
     RECT TitleArea() const;
     HMENU Menu();
+    // Owner of the dialogs the note opens.
+    HWND DialogOwner() const;
+    // Sets the window's size, keeping its place.
+    void Resize(int width, int height);
 
     ImageHost* host_ = nullptr;
     LoadedPicture picture_;
     AutoFont titleFont_;
+    int titleHeight_ = 0;
     bool titleShown_ = false;
     AutoMenu menu_;
     RECT bounds_{};
