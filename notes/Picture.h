@@ -44,11 +44,33 @@ PictureError DecodeJpeg(const std::uint8_t* data, std::size_t size, Pixels& out,
 struct BitmapInfo {
     int width = 0, height = 0;   // height positive whether stored top-down or not
     int bitCount = 0;
+    // Where the checked parts of a bitmap lie in the bytes given (offsets from
+    // their start), for handing them to the system without reading the file again.
+    std::uint32_t compression = 0;   // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
+    bool topDown = false;
+    bool coreHeader = false;         // the old 12-byte header: 3-byte palette entries
+    std::size_t headerOffset = 0;
+    std::uint32_t paletteCount = 0;  // palette entries in the file
+    std::size_t paletteOffset = 0;
+    std::uint32_t masks[3] = {0, 0, 0};   // red, green, blue with bit fields
+    std::size_t bitsOffset = 0, bitsSize = 0;
+    // Icons: where the largest image lies and whether it is PNG-compressed.
+    std::size_t imageOffset = 0, imageSize = 0;
+    bool png = false;
 };
 // A bitmap file's headers are consistent with its length and within the limit.
 PictureError CheckBmp(const std::uint8_t* data, std::size_t size, BitmapInfo& info, const PictureLimits& limits = {});
+// A device-independent bitmap without its file header, as the clipboard holds
+// one: the pixels follow the header, its bit masks and its palette.
+PictureError CheckPackedDib(const std::uint8_t* data, std::size_t size, BitmapInfo& info,
+                            const PictureLimits& limits = {});
 // An icon file's directory is consistent with its length; the size of its largest image.
 PictureError CheckIco(const std::uint8_t* data, std::size_t size, BitmapInfo& info, const PictureLimits& limits = {});
+
+// The size of a w × h picture shrunk to fit inside fitW × fitH keeping its
+// proportions (rounded, at least 1); as it is when it fits already. A bound
+// of 0 does not limit that side.
+void FitSize(int w, int h, int fitW, int fitH, int& outW, int& outH);
 
 // A 24-bit bottom-up bitmap file of the pixels.
 std::vector<std::uint8_t> EncodeBmp(const Pixels& pixels);
