@@ -27,8 +27,8 @@ namespace {
 int W(const RECT& r) { return r.right - r.left; }
 int H(const RECT& r) { return r.bottom - r.top; }
 
-// A picture of w × h: the left half red, the right half blue.
-LoadedPicture TwoColourPicture(int w, int h) {
+// A picture of w × h: the left half `left`, the right half `right` (0x00RRGGBB).
+LoadedPicture TwoColourPicture(int w, int h, DWORD left = 0x00FF0000, DWORD right = 0x000000FF) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;
@@ -40,7 +40,7 @@ LoadedPicture TwoColourPicture(int w, int h) {
     p.bitmap.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     auto* px = static_cast<DWORD*>(bits);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) px[y * w + x] = x < w / 2 ? 0x00FF0000 : 0x000000FF;   // 0x00RRGGBB
+        for (int x = 0; x < w; ++x) px[y * w + x] = x < w / 2 ? left : right;
     p.type = PictureType::Bitmap;
     p.width = p.orgWidth = w;
     p.height = p.orgHeight = h;
@@ -328,6 +328,60 @@ TEST_F(ImageNote, ScreenPartsAndOriginalSize) {
         EXPECT_EQ(H(note->Bounds()), c.wantW / 2) << c.id;
         EXPECT_EQ(note->HOrg, c.wantW / 2) << c.id;
     }
+}
+
+// The colour of the note's own picture at (x, y).
+COLORREF PictureColour(const TBMPKELUPSHI& note, int x, int y) {
+    HDC mem = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(mem, note.Picture().bitmap.get());
+    COLORREF c = GetPixel(mem, x, y);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    return c;
+}
+
+TEST_F(ImageNote, RedrawReadsThePictureAgainAndKeepsTheSize) {
+    wchar_t tmp[MAX_PATH];
+    GetTempPathW(MAX_PATH, tmp);
+    const std::wstring path = std::wstring(tmp) + L"image_note_" + std::to_wstring(GetCurrentProcessId()) + L".bmp";
+    const DWORD green = 0x0000FF00, yellow = 0x00FFFF00;
+    ASSERT_TRUE(SaveBitmapFile(TwoColourPicture(40, 20), path));
+    ASSERT_EQ(note->LoadPicture(path, PictureType::Bitmap), LoadResult::Ok);
+    EXPECT_EQ(note->Bmpname, path);
+    EXPECT_EQ(note->ORG_W, 40);
+    EXPECT_EQ(note->ORG_H, 20);
+    note->SetTitle(L"t");
+    Reset(300, 150, true);
+    const int th = note->TitleHeight();
+
+    struct Case {
+        const char* what;
+        int hideFG;
+        bool fileThere;
+        DWORD written;      // what the file holds now
+        COLORREF shown;     // what the note shows after the redraw
+    };
+    const Case cases[] = {
+        {"read again", 0, true, green, RGB(0, 255, 0)},
+        {"a hidden note is left alone", 2, true, yellow, RGB(0, 255, 0)},
+        {"no file: the picture stays", 0, false, 0, RGB(0, 255, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileW(path.c_str());
+        if (c.fileThere) ASSERT_TRUE(SaveBitmapFile(TwoColourPicture(40, 20, c.written, c.written), path));
+        note->HideFG = c.hideFG;
+        if (c.hideFG != 0) note->HideAction();
+        note->RePaintBmp();
+        EXPECT_EQ(PictureColour(*note, 5, 5), c.shown);
+        EXPECT_EQ(W(note->Bounds()), 300);
+        EXPECT_EQ(H(note->Bounds()), 150 + th);
+        EXPECT_EQ(note->HOrg, 150);
+        EXPECT_TRUE(note->TitleShown());
+        EXPECT_EQ(IsWindowVisible(note->Handle()) != FALSE, c.hideFG == 0);
+        if (c.hideFG != 0) note->ShowAgain();
+    }
+    DeleteFileW(path.c_str());
 }
 
 TEST_F(ImageNote, DoubleClick) {
