@@ -127,7 +127,7 @@ void RARADAVE::PopupMenu1Popup() {
     f.undoCount = store_->UndoAvailable();
     f.aboutOpen = AboutBoxFG != 0;
     f.optionsOpen = OptionsOpen != 0;
-    f.makingImage = MakingImageFG != 0;
+    f.makingImage = MakingImageFG != 0 || store_->MakingImage();
     f.clipPicture = ClipboardHasPicture();
     f.clipText = IsClipboardFormatAvailable(CF_TEXT) != FALSE;
     MainMenuState m = PrepareMainMenu(f);
@@ -179,7 +179,7 @@ void RARADAVE::MainMenuPopup(POINT pt) {
 void RARADAVE::OnTrayIcon(LPARAM lp) {
     TrayFacts f;
     f.busy = State_.BusyFG == 1;
-    f.blocked = compose_->EditorOpen() || PictureDialogFG != 0 || dates_->LimitBusy();
+    f.blocked = compose_->EditorOpen() || PictureDialogFG != 0 || store_->PictureDialogOpen() || dates_->LimitBusy();
     f.mouseL = Config_.MouseL;
     f.mouseR = Config_.MouseR;
     // The note hint, when there is one, is hidden by any click (note windows).
@@ -225,7 +225,7 @@ void RARADAVE::NewBMPClick() {
 void RARADAVE::M_ClipClick() {
     MinimizeCancel();
     switch (ClipboardChoice()) {
-        case ClipKind::Picture: MakeImageNoteFromClipboard(); break;
+        case ClipKind::Picture: store_->MakeBKelup(1, 0, L""); break;
         case ClipKind::Text: store_->MakeKelup(L"///"); break;
         case ClipKind::None: break;
     }
@@ -260,7 +260,7 @@ void RARADAVE::M_HELPClick() {
 
 void RARADAVE::M_AllRemoveIClick() {
     if (ShowMsg(L"すべてのイメージ付箋紙をはがしますか？", MB_YESNO | MB_ICONQUESTION, hwnd_) != IDYES) return;
-    // Image notes have no windows yet: the slot table holds none to remove.
+    store_->RemoveAllImageNotes();
 }
 
 void RARADAVE::AboutBoxOpen() {

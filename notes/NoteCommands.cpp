@@ -237,7 +237,7 @@ void TKELUPSHI::OnDropFiles(HDROP drop) {
             ShowMsg(L"この透明付箋紙に画像ファイルはドロップできません", 0, hwnd_);
             return;
         case DropAction::ImageNote:
-            // Pictures become image notes once those have windows.
+            host_->DropPicture(path);
             return;
         case DropAction::TextNote:
             host_->MakeKelup(path);

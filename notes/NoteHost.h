@@ -31,6 +31,9 @@ public:
     virtual UINT AddHiddenEntry(bool textNote, int number, const std::wstring& caption) = 0;
     virtual void PeelNote(int slot, PeelKind kind) = 0;
     virtual int MakeKelup(const std::wstring& FName) = 0;
+    // A picture file dropped on a note becomes a new image note (a copy in
+    // the data folder when the user wants one). Its slot, or 999.
+    virtual int DropPicture(const std::wstring& path) { return 999; }
     virtual void RepKelup(int A, int B) = 0;
     virtual void MainMenuPopup(POINT pt) = 0;
     virtual void M_ExitClick() = 0;

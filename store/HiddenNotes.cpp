@@ -2,6 +2,7 @@
 // the most recently hidden first, above a separator.
 
 #include "store/NoteStore.h"
+#include "notes/TBMPKELUPSHI.h"
 #include "notes/TKELUPSHI.h"
 #include "res/resource.h"
 
@@ -54,8 +55,9 @@ void NoteStore::MenuItemClick(UINT id) {
     if (textNote) {
         if (TKELUPSHI* n = TextNotes.At(number)) n->ShowAgain();
         if (HiddenTextCount > 0) --HiddenTextCount;
-    } else if (HiddenImageCount > 0) {
-        --HiddenImageCount;
+    } else {
+        if (TBMPKELUPSHI* b = ImageNotes.At(number)) b->ShowAgain();
+        if (HiddenImageCount > 0) --HiddenImageCount;
     }
     if (HiddenCount > 0) --HiddenCount;
     if (HiddenCount == 0 && sub && GetMenuItemCount(sub) > 2) DeleteMenu(sub, 0, MF_BYPOSITION);
@@ -66,6 +68,21 @@ void NoteStore::ShowFromHiddenList(bool textNote, int number) {
         if (entry == std::pair<bool, int>{textNote, number}) return MenuItemClick(id);
 }
 
+void NoteStore::DropHiddenEntry(bool textNote, int number) {
+    for (auto it = hiddenEntries_.begin(); it != hiddenEntries_.end(); ++it) {
+        if (it->second != std::pair<bool, int>{textNote, number}) continue;
+        UINT id = it->first;
+        hiddenEntries_.erase(it);
+        HMENU sub = ShowHideMenu(shell_.PopupMenu1());
+        if (sub) DeleteMenu(sub, id, MF_BYCOMMAND);
+        if (textNote && HiddenTextCount > 0) --HiddenTextCount;
+        if (!textNote && HiddenImageCount > 0) --HiddenImageCount;
+        if (HiddenCount > 0) --HiddenCount;
+        if (HiddenCount == 0 && sub) DeleteMenu(sub, hiddenSeparatorId_, MF_BYCOMMAND);
+        return;
+    }
+}
+
 void NoteStore::M_AllHideClick() {
     TextNotes.ForEach([](int, TKELUPSHI* n) {
         if (n->HideFG == 0) {
@@ -73,11 +90,20 @@ void NoteStore::M_AllHideClick() {
             n->HideAction();
         }
     });
+    ImageNotes.ForEach([](int, TBMPKELUPSHI* b) {
+        if (b->HideFG == 0) {
+            b->HideFG = 2;
+            b->HideAction();
+        }
+    });
 }
 
 void NoteStore::M_ReShowClick() {
     TextNotes.ForEach([](int, TKELUPSHI* n) {
         if (n->HideFG > 0) n->ShowAgain();
+    });
+    ImageNotes.ForEach([](int, TBMPKELUPSHI* b) {
+        if (b->HideFG > 0) b->ShowAgain();
     });
     HMENU sub = ShowHideMenu(shell_.PopupMenu1());
     if (HiddenCount > 0 && sub)

@@ -15,7 +15,9 @@
 #include "notes/RichText.h"
 #include "notes/NoteHint.h"
 #include "notes/OnScreen.h"
+#include "notes/TBMPKELUPSHI.h"
 #include "notes/TKELUPSHI.h"
+#include "store/ImageNotesHost.h"
 
 namespace kelup {
 
@@ -273,17 +275,20 @@ void NoteStore::RepKelup(int A, int B) {
 
 void NoteStore::NewNormalClick() { MakeKelup(L""); }
 
-void NoteStore::NewBMPClick() {}
-
 void NoteStore::BottomAll() {
     TextNotes.ForEach([&](int slot, TKELUPSHI* n) {
         if (n->StOnTp != 1 && slot != BottomAllExcept) n->SetZOrder(HWND_BOTTOM, true);
     });
+    // Image notes go below with them.
+    BottomAllImages(kNoSlot);
 }
 
 void NoteStore::BottomAllCancel() {
     TextNotes.ForEach([](int, TKELUPSHI* n) {
         if (n->StOnTp == 0) n->ZOrderFG = FALSE;
+    });
+    ImageNotes.ForEach([](int, TBMPKELUPSHI* b) {
+        if (b->StOnTp == 0) b->ZOrderFG = FALSE;
     });
 }
 
@@ -355,6 +360,7 @@ void NoteStore::KeepNotesInView() {
             n->RescueTo(RECT{b.left, b.top, b.right, b.bottom});
         }
     });
+    ImageNotesInView();
 }
 
 void NoteStore::ShowHint(const std::wstring& text, POINT at) {

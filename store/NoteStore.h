@@ -19,6 +19,7 @@
 #include "notes/NoteHost.h"
 #include "store/NoteRecord.h"
 #include "store/Slots.h"
+#include "transfer/TransferApi.h"
 
 namespace kelup {
 
@@ -28,13 +29,15 @@ class Deadlines;
 class NoteSending;
 class NoteHint;
 class Transcript;
+class FileOffers;
+class ImageNotesHost;
 
 // "kelup" + slot + ".kdt": the name of a text note's text file.
 std::wstring TextFileName(int slot);
 // A stored place and size (pixels at 96 DPI) on the screen as it is scaled now.
 RECT ScaledPlace(int left, int top, int width, int height);
 
-class NoteStore final : public NoteHost, public EditorHost, public NoteSink {
+class NoteStore final : public NoteHost, public EditorHost, public NoteSink, public PictureSink {
 public:
     explicit NoteStore(Shell& shell);
     ~NoteStore();
@@ -170,9 +173,39 @@ public:
     void ScheduleDeadline(int slot, double day, bool asDeadline) override;
     bool DeadlineCheckingOn() const override;
 
+    // --- image notes (ImageOps.cpp) --------------------------------------------------
+    TBMPKELUPSHI* ImageNote(int slot) const { return ImageNotes.At(slot); }
+    template <typename F>
+    void ForEachImageNote(F&& f) const { ImageNotes.ForEach(std::forward<F>(f)); }
+    // Mode 0: from the picture file FName, or from the picture dialog when it
+    // is empty; mode 1: from the clipboard's picture. HideMode 1 hides the new
+    // note at once. Its slot, or 999.
+    int MakeBKelup(int Mode, int HideMode, const std::wstring& FName);
+    // A picture dropped on a note becomes an image note; a copy in the data
+    // folder when the user wants one, under a name no other picture has.
+    int DropPicture(const std::wstring& path) override;
+    // "全てのイメージ付箋紙を再描画": every shown image note reads its picture again.
+    void M_RePaintBmpClick();
+    // Every image note is peeled (after the main menu asked).
+    void RemoveAllImageNotes();
+    // "はがす" of an image note: no log, no undo.
+    void ImageExitClick(int slot);
+    // An image note is being made / its picture dialog is open: the tray and
+    // the main menu wait.
+    bool MakingImage() const { return MakingImageFG != 0; }
+    bool PictureDialogOpen() const { return PictureDialogFG != 0; }
+    // Image notes whose picture could not be read at start: not shown, but
+    // written back as read, so nothing of them is lost.
+    int UnreadImageRecords() const { return int(KeptImageRecords.size()); }
+    // PictureSink: a picture received from a peer.
+    int MakeReceivedPicture(const ReceivedPicture& picture) override;
+    void PeelImageNote(int slot) override;
+
     // --- sending an image note's picture (ImageSend.cpp) ----------------------------
     // "他マシンのデスクトップへ貼付" of image note `slot`.
     void SendImageNote(int slot);
+    // Where files and pictures are offered to other computers.
+    void WireOffers(FileOffers* offers) { offers_ = offers; }
 
 private:
     HWND Owner() const { return shell_.MainHandle(); }
@@ -196,6 +229,24 @@ private:
     bool SendNote(TKELUPSHI* note, const EditResult& r, int mode);
     // A note that was just made goes again without a trace.
     void DiscardNewNote(int slot);
+    // Image notes (ImageOps.cpp): windows, records and the picture dialog.
+    TBMPKELUPSHI* NewImageNoteWindow(int slot, bool border, const RECT* place = nullptr);
+    void ReleaseImageNote(int slot);
+    void ReleaseImageNotes();
+    int MakeImageNote(int Mode, int HideMode, const std::wstring& FName, const SIZE* announced);
+    bool ChoosePictureFile(std::wstring& path);
+    ImageNoteRecord ImageRecordOf(TBMPKELUPSHI* b) const;
+    // A stored image note as a window; false (nothing made) when its picture
+    // cannot be shown.
+    bool LoadImageNote(const ImageNoteRecord& r, int slot, int version);
+    void LoadImageNotes(const std::vector<ImageNoteRecord>& records, int version);
+    // Pictures held only in memory get a file in the data folder; false when
+    // one could not be written.
+    bool WriteMemoryPictures();
+    void ImageNotesInView();
+    void BottomAllImages(int exceptSlot);
+    // A hidden note's entry leaves the main menu without the note being shown.
+    void DropHiddenEntry(bool textNote, int number);
 
     Shell& shell_;
     const Settings& Config;
@@ -205,6 +256,7 @@ private:
     ReceiptSender* receipts_ = nullptr;
     Transcript* transcript_ = nullptr;
     NoteSending* sending_ = nullptr;
+    FileOffers* offers_ = nullptr;
     long long editSavedAt_ = 0;
     long long receivedShownAt_ = 0;
 
@@ -223,9 +275,16 @@ private:
     std::array<TextNoteRecord, 2> UndoNotes;
     std::array<int, 2> UndoAlpha{255, 255};
     std::array<int, 2> UndoCheckMode{0, 0};
-    // Image notes as read from the data file, written back unchanged until
-    // image notes have windows of their own.
+    // Image notes as read from the data file whose picture could not be
+    // shown (missing, damaged or too large): written back unchanged, after
+    // the notes that have windows.
     std::vector<ImageNoteRecord> KeptImageRecords;
+    std::vector<std::unique_ptr<TBMPKELUPSHI>> imageWindows_;
+    std::unique_ptr<ImageNotesHost> imageHost_;   // what the image notes ask
+    friend class ImageNotesHost;
+    std::wstring pictureFolder_;                  // where the picture dialog opens next
+    unsigned char MakingImageFG = 0;
+    unsigned char PictureDialogFG = 0;
 
     int Recovering = 0;
     int ReadErr = 0;

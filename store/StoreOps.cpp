@@ -12,6 +12,7 @@
 #include "dates/DateTime.h"
 #include "dates/SystemFormat.h"
 #include "notes/RichText.h"
+#include "notes/TBMPKELUPSHI.h"
 #include "notes/TKELUPSHI.h"
 #include "store/DataFile.h"
 #include "store/HalfFile.h"
@@ -25,6 +26,8 @@ void NoteStore::AllocateSlots() {
     ImageNotes.Allocate(MaxImageNotes);
     textWindows_.clear();
     textWindows_.resize(size_t(MaxTextNotes));
+    imageWindows_.clear();
+    imageWindows_.resize(size_t(MaxImageNotes));
     UndoCount = 0;
     UndoNotes = {};
     UndoNotes[0].DataName = L"kelup.kd0";
@@ -37,6 +40,7 @@ void NoteStore::ReleaseNotes() {
     if (TKELUPSHI* n = TextNotes.At(DirectEditNo)) n->M_DirectExitClick();
     for (int i = 0; i < MaxTextNotes; ++i)
         if (TextNotes.InUse(i)) ReleaseTextNote(i);
+    ReleaseImageNotes();
 }
 
 // --- records and windows -----------------------------------------------
@@ -116,7 +120,8 @@ void NoteStore::ShowSealedFace(TKELUPSHI* n) {
 // --- the data file -------------------------------------------------------
 
 bool NoteStore::SaveData(const std::wstring& FileName) {
-    // 1. Pictures held only in memory come with the image notes.
+    // 1. Pictures held only in memory get their file first: the record names it.
+    WriteMemoryPictures();
     // 2.
     DataFileContent content;
     content.maxTextNotes = MaxTextNotes;
@@ -126,7 +131,8 @@ bool NoteStore::SaveData(const std::wstring& FileName) {
         content.textNotes.push_back(RecordOf(n));
         half.notes[slot] = n->AlphaValue;
     });
-    content.imageNotes = KeptImageRecords;
+    ImageNotes.ForEach([&](int, TBMPKELUPSHI* b) { content.imageNotes.push_back(ImageRecordOf(b)); });
+    content.imageNotes.insert(content.imageNotes.end(), KeptImageRecords.begin(), KeptImageRecords.end());
     content.undoCount = UndoCount;
     content.undo = UndoNotes;
     half.undo = UndoAlpha;
@@ -251,7 +257,6 @@ void NoteStore::LoadDataMain(const std::wstring& FileName) {
         if (n->KeyOpen == 1 && n->Tomei != 1) ShowSealedFace(n);
         n->ApplyStacking(Config.Bottom);
     }
-    KeptImageRecords = c.imageNotes;
     UndoCount = std::min(c.undoCount, result.undoRecords);
     if (result.undoRecords > 0) UndoNotes = c.undo;
     UndoNotes[0].DataName = L"kelup.kd0";
@@ -272,6 +277,9 @@ void NoteStore::LoadDataMain(const std::wstring& FileName) {
     }
     for (TKELUPSHI* n : loaded)
         if (n->HideFG == 2) n->HideAction();
+
+    // The image notes after the text notes, in the order the file holds them.
+    LoadImageNotes(c.imageNotes, result.version);
 
     // Translucency of each note from its own line of the translucency file.
     std::string halfText;
