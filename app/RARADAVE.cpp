@@ -323,6 +323,7 @@ void RARADAVE::OnCommand(int id) {
         case ID_M_HELP: M_HELPClick(); break;
         case ID_M_About: AboutBoxOpen(); break;
         case ID_M_AllRemoveI: M_AllRemoveIClick(); break;
+        case ID_M_RePaintBmp: store_->M_RePaintBmpClick(); break;
         case ID_M_Undo: store_->M_UndoClick(); break;
         case ID_M_Log1: store_->M_Log1Click(); break;
         case ID_M_NLOG: M_NLOGClick(*this); break;
