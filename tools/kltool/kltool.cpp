@@ -116,7 +116,7 @@ private:
 class Args {
 public:
     Args(int argc, wchar_t** argv, int from) {
-        static const std::set<std::wstring> flags = {L"--visible", L"--post", L"--send", L"--uncheck", L"--ansi",
+        static const std::set<std::wstring> flags = {L"--visible", L"--post", L"--send", L"--uncheck",
                                                      L"--children", L"--no-children"};
         for (int i = from; i < argc; ++i) {
             std::wstring a = argv[i];
@@ -714,8 +714,6 @@ int cmdClipText(const Args& a) {
     return kOk;
 }
 
-std::string toAnsi(const std::wstring& w);
-
 // A bitmap file's picture on the clipboard as a device-independent bitmap
 // (the system offers it as CF_BITMAP too), as a paint program copies one.
 int cmdClipPicture(const Args& a) {
@@ -748,47 +746,6 @@ int cmdClipPicture(const Args& a) {
     if (!set) fail(kFail, L"SetClipboardData failed");
     Json j;
     j.beginObject().key("bytes").unum(dib).endObject();
-    out(j.text());
-    return kOk;
-}
-
-// Files dropped on a window as the shell drops them: WM_DROPFILES with a
-// DROPFILES block (--file may be given as "a|b" for several files), posted.
-// --x/--y: the drop point in the window's client area.
-int cmdDrop(const Args& a) {
-    HWND h = targetWindow(a);
-    std::wstring list = a.need(L"--file");
-    std::vector<std::wstring> files;
-    for (size_t start = 0;;) {
-        size_t bar = list.find(L'|', start);
-        files.push_back(list.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start));
-        if (bar == std::wstring::npos) break;
-        start = bar + 1;
-    }
-    // --ansi: the names in the ANSI code page, as older programs drop them.
-    bool wide = !a.has(L"--ansi");
-    std::string names;
-    for (const auto& f : files) {
-        if (wide) names.append(reinterpret_cast<const char*>(f.c_str()), (f.size() + 1) * sizeof(wchar_t));
-        else names += toAnsi(f) + '\0';
-    }
-    names.append(wide ? 2 : 1, '\0');
-    size_t bytes = sizeof(DROPFILES) + names.size();
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-    if (!mem) fail(kFail, L"GlobalAlloc failed");
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->pt = POINT{LONG(a.number(L"--x", 5)), LONG(a.number(L"--y", 5))};
-    drop->fNC = FALSE;
-    drop->fWide = wide;
-    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
-    GlobalUnlock(mem);
-    if (!PostMessageW(h, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0)) {
-        GlobalFree(mem);
-        fail(kFail, L"PostMessage failed");
-    }
-    Json j;
-    j.beginObject().key("files").unum(files.size()).endObject();
     out(j.text());
     return kOk;
 }
@@ -941,7 +898,6 @@ const char kUsage[] =
     "  folders\n"
     "  clip-text    --text T [--repeat N] [--timeout MS]\n"
     "  clip-picture --file WINPATH (a .bmp file) [--timeout MS]\n"
-    "  drop         (--hwnd H | --title T | --class C) --file WINPATH[|WINPATH...] [--x X --y Y] [--ansi]\n"
     "  dde          --exec TEXT | --exec-file WINPATH [--service S] [--topic T] [--timeout MS]\n";
 
 }  // namespace
@@ -960,7 +916,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"settext", cmdSetText},       {L"activate", cmdActivate},       {L"type", cmdType},      {L"prop", cmdProp},
         {L"mutex", cmdMutex},           {L"hold-mutex", cmdHoldMutex},   {L"folders", cmdFolders},
         {L"info", cmdInfo},             {L"dde", cmdDde},                {L"clip-text", cmdClipText}, {L"colours", cmdColours},
-        {L"clip-picture", cmdClipPicture}, {L"drop", cmdDrop},
+        {L"clip-picture", cmdClipPicture},
     };
     auto it = commands.find(argv[1]);
     if (it == commands.end()) {
