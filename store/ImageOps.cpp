@@ -171,17 +171,19 @@ int NoteStore::MakeBKelup(int Mode, int HideMode, const std::wstring& FName) {
 }
 
 int NoteStore::MakeImageNote(int Mode, int HideMode, const std::wstring& FName, const SIZE* announced) {
-    // One at a time: the picture dialog is modal, and a hot key or DDE may
-    // ask again while it is up.
-    if (MakingImageFG != 0 || shell_.State().Closing) return kNoSlot;
+    // One the user makes at a time: the picture dialog is modal, and a hot
+    // key may ask again while it is up. A picture that arrives meanwhile
+    // still becomes its note (its slot is another one).
+    if ((MakingImageFG != 0 && Mode != 2) || shell_.State().Closing) return kNoSlot;
     // 1.
     int slot = ImageNotes.LowestFree();
     if (slot == kNoSlot) return kNoSlot;
-    MakingImageFG = 1;
-    struct Done {
+    struct Making {
         unsigned char& flag;
-        ~Done() { flag = 0; }
-    } done{MakingImageFG};
+        unsigned char before;
+        ~Making() { flag = before; }
+    } making{MakingImageFG, MakingImageFG};
+    MakingImageFG = 1;
     PendingBorder = 0;
     SIZE screen = ScreenSize();
     RECT place{screen.cx / 2 - 100, screen.cy / 2 - 100, screen.cx / 2 + 100, screen.cy / 2 + 100};

@@ -20,6 +20,7 @@ import pytest
 from kelup_bench import KelupHost, Q, wait_until
 from test_store import (DATA_VERSION, DEFAULT_SLOTS, _Reader, by_pos, configured, data_path,  # noqa: F401
                         make_note, pack_str, start_ready, stop, undo_record)
+from test_lan import net  # noqa: F401  (the fixture of the tests on the virtual LAN)
 from xdnd import drop_files
 
 IMAGE_NOTE_CLASS = "TBMPKELUPSHI"
@@ -384,3 +385,45 @@ def test_a_dropped_picture_copied_into_the_data_folder_takes_a_free_name(configu
     stop(h)
     [rec] = image_records(h)
     assert rec.path.lower() == (data_dir + "photo(2).bmp").lower()
+
+
+# ---- pictures from another computer ------------------------------------------------------------
+
+RECEIVED_CASES = {
+    # announced size, hidden, title shown, title
+    "as the sender showed it, hidden": ((320, 200), 1, 1, "題名"),
+    "larger than the screen": ((8000, 5000), 0, 0, ""),
+}
+
+
+@pytest.mark.parametrize("case", RECEIVED_CASES)
+def test_a_received_picture_becomes_a_note_of_the_announced_size_title_and_sender(net, case):
+    from test_send import dismiss, start_host
+    from test_transfer import send_file, sender
+
+    (width, height), hidden, bmp_mode, title = RECEIVED_CASES[case]
+    h = start_host(net, "b")
+    p = sender(net, "p")
+    jpeg = JPEG.read_bytes()
+    assert p.announce_image(h.addr, "写真.jpg", len(jpeg), width, height, hidden=hidden, bmp_mode=bmp_mode,
+                            title=title) == "KL_IMAGERECIEVREADY"
+    assert send_file(p.connect(h.addr), jpeg) == b"RECVEND         "
+    dismiss(h, message_box(h, 120))
+    wait_until(lambda: h.query(Q.ImageNoteCount) == 1, 60, 0.2, what="the image note")
+    screen_w, screen_h = (int(v) for v in h.xdo("getdisplaygeometry").split())
+    if hidden:
+        assert image_notes(h) == []
+    else:
+        [note] = wait_image_notes(h, 1)
+        w, hgt = size_of(note)
+        assert w <= screen_w and hgt <= screen_h
+        assert abs(w * height - hgt * width) <= max(width, height), f"the proportions are kept: {note['rect']}"
+        left, top = note["rect"][:2]
+        assert left >= 0 and top >= 0
+    h.stop()
+    [rec] = image_records(h)
+    assert (rec.title, rec.bmp_mode, rec.hidden, rec.pict_type) == (title, bmp_mode, 2 if hidden else 0, 1)
+    assert rec.path.lower().startswith(h.data_dir().lower()) and rec.path.lower().endswith(".jpg")
+    assert h.win_to_linux(rec.path).read_bytes() == jpeg
+    # The picture area: the title, when shown, comes on top of it.
+    assert (rec.width, rec.h_org) == ((width, height) if hidden else (w, hgt))
