@@ -37,6 +37,7 @@ ID_M_ReShow = 1041
 # Commands of an image note's menu (to the note window).
 ID_B_M_Exit = 7400
 ID_B_M_Hide1 = 7402
+ID_B_M_Info = 7411
 
 NOT_A_BITMAP = "ビットマップファイルではありません"
 NOT_AN_ICON = "アイコンファイルではありません"
@@ -420,6 +421,12 @@ def test_a_received_picture_becomes_a_note_of_the_announced_size_title_and_sende
         assert abs(w * height - hgt * width) <= max(width, height), f"the proportions are kept: {note['rect']}"
         left, top = note["rect"][:2]
         assert left >= 0 and top >= 0
+        # The note knows where it came from ("情報").
+        h.kl("command", "--hwnd", note["hwnd"], "--id", ID_B_M_Info)
+        info = h.message_text(message_box(h)).replace("\r\n", "\r").replace("\n", "\r")
+        assert f"\r送信元ＩＰアドレス : {p.addr}" in info
+        assert "\r送信者名 : " in info and "（未保存）" not in info
+        dismiss(h, message_box(h))
     h.stop()
     [rec] = image_records(h)
     assert (rec.title, rec.bmp_mode, rec.hidden, rec.pict_type) == (title, bmp_mode, 2 if hidden else 0, 1)
