@@ -460,6 +460,8 @@ void NoteStore::LoadImageNotes(const std::vector<ImageNoteRecord>& records, int 
     KeptImageRecords.clear();
     std::vector<TBMPKELUPSHI*> loaded;
     for (const ImageNoteRecord& r : records) {
+        // A record that names no picture file has nothing to show, ever.
+        if (r.Bmpname.empty()) continue;
         int slot = ImageNotes.LowestFree();
         // A note whose picture cannot be shown now (a drive not there, a
         // damaged file) is not shown, but its record stays in the data file.

@@ -221,6 +221,21 @@ def test_a_chosen_picture_becomes_an_image_note_of_its_size_kept_across_restarts
     assert (back.fields, back.title, back.path) == (rec.fields, rec.title, rec.path)
 
 
+def test_a_picture_larger_than_the_screen_comes_scaled_down_to_fit(configured):
+    h = configured
+    path = put(h, PICS + "panorama.bmp", bmp(3000, 1500))
+    start_ready(h)
+    screen_w, screen_h = (int(v) for v in h.xdo("getdisplaygeometry").split())
+    choose_picture(h, path)
+    [note] = wait_image_notes(h, 1)
+    w, hgt = size_of(note)
+    assert w <= screen_w and hgt <= screen_h and w >= screen_w // 2, (w, hgt)
+    assert abs(w - 2 * hgt) <= 2, "the proportions are kept"
+    stop(h)
+    [rec] = image_records(h)
+    assert rec.org_size == (3000, 1500), "the picture's own size is kept for 元のイメージのサイズ"
+
+
 def test_a_stored_image_note_comes_back_with_its_title_place_and_size(configured):
     h = configured
     path = put(h, PICS + "title.bmp", bmp(120, 80))
@@ -302,7 +317,8 @@ def test_notes_whose_picture_is_gone_or_damaged_stay_in_the_data_file(configured
         image_record_bytes(PICS + "gone.bmp", left=100, top=10, width=80, h_org=60, title="消えた"),
         image_record_bytes(damaged, left=200, top=10, width=90, h_org=70, pict_type=1),
     ]
-    write_data_file(h, records)
+    # A record that names no picture at all has nothing to come back to.
+    write_data_file(h, records + [image_record_bytes("", left=300, top=10, width=60, h_org=60)])
     h.start()
     assert answer(h) == f"ファイル {damaged} はJPEG形式が不正です"
     h.wait_ready(60)
