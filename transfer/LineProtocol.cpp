@@ -60,7 +60,7 @@ std::ptrdiff_t LineReader::ReadSome(char* data, std::size_t n) {
         pos_ += take;
         return std::ptrdiff_t(take);
     }
-    return s_.Read(data, n);
+    return s_.ReadBulk(data, n);
 }
 
 namespace {

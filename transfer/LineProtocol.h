@@ -40,6 +40,10 @@ public:
     // Some bytes, at most `n`: their count, 0 at the end of the stream,
     // negative on an error.
     virtual std::ptrdiff_t Read(char* data, std::size_t n) = 0;
+    // Bulk data: as Read, but a stream may wait until all `n` bytes are
+    // there (fewer only at the end or on an error), to take them in fewer
+    // calls. Only asked for bytes the other end is known to send.
+    virtual std::ptrdiff_t ReadBulk(char* data, std::size_t n) { return Read(data, n); }
 
 protected:
     ~ByteStream() = default;
@@ -54,7 +58,8 @@ public:
     // One line without its CR LF (a bare LF ends a line too).
     Result ReadLine(std::string& line);
     // Raw bytes: first those left in the buffer, then straight from the
-    // stream. As ByteStream::Read.
+    // stream (ReadBulk: `n` must not exceed what is still to come). As
+    // ByteStream::Read.
     std::ptrdiff_t ReadSome(char* data, std::size_t n);
 
 private:

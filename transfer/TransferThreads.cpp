@@ -38,6 +38,11 @@ public:
         int got = recv(s_, data, int(std::min<std::size_t>(n, 1u << 30)), 0);
         return got < 0 ? -1 : got;
     }
+    std::ptrdiff_t ReadBulk(char* data, std::size_t n) override {
+        // One call per chunk rather than one per packet burst.
+        int got = recv(s_, data, int(std::min<std::size_t>(n, 1u << 30)), MSG_WAITALL);
+        return got < 0 ? -1 : got;
+    }
 
 private:
     SOCKET s_;

@@ -280,12 +280,13 @@ def test_damaged_picture_makes_no_note_and_is_not_reported_as_arrived(net):
     assert p.announce_image(h.addr, "壊れ.jpg", len(junk), 160, 100) == "KL_IMAGERECIEVREADY"
     since = p.mark()
     assert send_file(p.connect(h.addr), junk) == b"RECVEND         "
+    # The picture's maker says what is wrong with it; then the sender hears
+    # that it did not arrive, and there is no note and nothing kept.
+    box = wait_until(lambda: next(iter(h.message_boxes()), None), 120, what="the message about the picture")
+    dismiss(h, box)
     got = p.wait_for(lambda d: d.src[0] == h.addr and d.native and d.native.command.startswith("KL_IMAGERECIEV"),
                      120, what="the receiver's verdict", since=since)
     assert got.native.command == "KL_IMAGERECIEVERR"
-    # The picture's maker says what is wrong with it; no note, nothing kept.
-    box = wait_until(lambda: next(iter(h.message_boxes()), None), 60, what="the message about the picture")
-    dismiss(h, box)
     assert h.query(Q.ImageNoteCount) == 0
     assert not data_files(h, "*.jpg") and not data_files(h, "*.~mp")
 

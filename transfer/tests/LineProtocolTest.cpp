@@ -185,6 +185,31 @@ TEST(ServeTransfer, AStreamEndingEarlyOrADiskFailureLeavesNoFile) {
     }
 }
 
+// A stream that waits for whole bulk reads (as the socket does) would hang
+// if asked for more than the client still sends.
+struct WaitingStream : Scripted {
+    using Scripted::Scripted;
+    std::size_t overAsked = 0, bulkCalls = 0;
+    std::ptrdiff_t ReadBulk(char* d, std::size_t n) override {
+        ++bulkCalls;
+        if (n > incoming.size() - at) ++overAsked;
+        std::size_t take = std::min(n, incoming.size() - at);
+        std::memcpy(d, incoming.data() + at, take);
+        at += take;
+        return std::ptrdiff_t(take);
+    }
+};
+
+TEST(ServeTransfer, BulkReadsNeverAskBeyondTheAnnouncedSize) {
+    for (std::size_t size : {std::size_t(10), kXferChunk + 5, kXferChunk * 3}) {
+        WaitingStream client(Line(kXferHello) + Line(XferSizeLine(size)) + Payload(size), 1000);
+        MemoryTarget file;
+        EXPECT_EQ(ServeTransfer(client, size, file).status, ServeStatus::Received) << size;
+        EXPECT_EQ(client.overAsked, 0u) << size;
+        EXPECT_EQ(file.data.size(), size);
+    }
+}
+
 TEST(ServeTransfer, BytesAfterTheAnnouncedSizeAreNotTaken) {
     Scripted client(Line(kXferHello) + Line(XferSizeLine(4)) + "abcdEXTRA");
     MemoryTarget file;
