@@ -39,6 +39,9 @@ RARADAVE::RARADAVE()
     lan_->WireNotes(store_.get());
     store_->WireReceipts(lan_.get());
     store_->WireTranscript(History());
+    transfer_->Wire(lan_.get(), store_.get());
+    lan_->WireTransfer(transfer_.get(), transfer_.get());
+    store_->WireOffers(transfer_.get());
 }
 
 // The subsystems go in the reverse order of their making: DDE first, the
@@ -270,6 +273,8 @@ LRESULT RARADAVE::OnQuery(int id) {
         case QueryId::PressedAt: return LRESULT(compose_->AppliedAt());
         case QueryId::ReceivedShownAt: return LRESULT(store_->ReceivedShownAt());
         case QueryId::ClockNow: return LRESULT(MicrosNow());
+        case QueryId::TransferListening: return transfer_->Listening() ? 1 : 0;
+        case QueryId::TransfersEnded: return transfer_->Completed();
         case QueryId::BareDialogBench: {
             // As large as the editor, so both paint alike.
             SIZE size{};
@@ -329,6 +334,8 @@ void RARADAVE::OnCommand(int id) {
         case ID_M_NLOG: M_NLOGClick(*this); break;
         case ID_M_Log2: M_Log2Click(*this); break;
         case ID_M_HistOpen: M_HistOpenClick(); break;
+        case ID_M_FileRecvLim: transfer_->M_FileRecvLimClick(); break;
+        case ID_M_ImageRecvLim: transfer_->M_ImageRecvLimClick(); break;
         case ID_M_AllRemoveN: store_->M_AllRemoveNClick(); break;
         case ID_M_AllHide: store_->M_AllHideClick(); break;
         case ID_M_ReShow: store_->M_ReShowClick(); break;
@@ -411,6 +418,9 @@ LRESULT RARADAVE::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case KM_PICTURE_DONE:
             transfer_->OnPictureDone(wp, lp);
+            return 0;
+        case KM_TRANSFER:
+            transfer_->OnTransferEvent(wp, lp);
             return 0;
         case WM_DISPLAYCHANGE:
             store_->KeepNotesInView();
