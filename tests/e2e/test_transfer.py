@@ -143,13 +143,20 @@ def test_announcement_answered_by_the_limits(net, size, expected):
     assert h.query(Q_LISTENING) == (1 if expected == "KL_FILERECIEVREADY" else 0)
 
 
-def test_temporary_restriction_refuses_every_file(net):
-    h = start_host(net, "b")
+def test_temporary_restrictions_refuse_their_kind_while_checked(net):
+    h = start_host(net, "b", options={"TransferWaitSec": 2})
     p = sender(net, "p")
-    h.command(1045)   # "一時的受信制限" ▸ "ファイル"
-    assert p.announce(h.addr, "a.txt", 10) == "KL_FILERECIEVNG"
-    h.command(1045)
-    assert p.announce(h.addr, "a.txt", 10) == "KL_FILERECIEVREADY"
+    file = lambda: p.announce(h.addr, "a.txt", 10)  # noqa: E731
+    image = lambda: p.announce_image(h.addr, "a.jpg", 10, 16, 16)  # noqa: E731
+    # "一時的受信制限" ▸ "ファイル" (1045) and "イメージ付箋紙" (1044).
+    for command, refused, other in ((1045, file, image), (1044, image, file)):
+        h.command(command)
+        assert refused() in ("KL_FILERECIEVNG", "KL_IMAGERECIEVNG")
+        assert other() in ("KL_FILERECIEVREADY", "KL_IMAGERECIEVREADY"), "the other kind is still taken"
+        listener_closes(h)
+        h.command(command)
+        assert refused() in ("KL_FILERECIEVREADY", "KL_IMAGERECIEVREADY")
+        listener_closes(h)
 
 
 def test_listener_takes_only_the_announcing_peer_once_and_closes_when_nobody_comes(net):
