@@ -201,6 +201,55 @@ TEST(DecodeJpeg, HugeSizeInTheHeaderIsRefusedBeforeDecoding) {
     EXPECT_EQ(DecodeJpeg(file.data(), file.size(), px, 0, 0, PictureLimits{10000}), PictureError::None);
 }
 
+// A grey progressive JPEG of `acBands` single-coefficient bands, each sent
+// in 11 scans (a first one and 10 refinements): 1 + 11 × acBands scans.
+std::vector<std::uint8_t> ManyScanJpeg(int acBands) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* mem = nullptr;
+    unsigned long memSize = 0;
+    jpeg_mem_dest(&c, &mem, &memSize);
+    c.image_width = 16;
+    c.image_height = 16;
+    c.in_color_space = JCS_GRAYSCALE;
+    c.input_components = 1;
+    jpeg_set_defaults(&c);
+    std::vector<jpeg_scan_info> scans;
+    scans.push_back({1, {0}, 0, 0, 0, 0});
+    for (int k = 1; k <= acBands; ++k) {
+        scans.push_back({1, {0}, k, k, 0, 10});
+        for (int al = 9; al >= 0; --al) scans.push_back({1, {0}, k, k, al + 1, al});
+    }
+    c.scan_info = scans.data();
+    c.num_scans = static_cast<int>(scans.size());
+    jpeg_start_compress(&c, TRUE);
+    std::uint8_t row[16];
+    while (c.next_scanline < c.image_height) {
+        for (int x = 0; x < 16; ++x) row[x] = static_cast<std::uint8_t>(x * 16 + c.next_scanline);
+        JSAMPROW r = row;
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    std::vector<std::uint8_t> out(mem, mem + memSize);
+    jpeg_destroy_compress(&c);
+    std::free(mem);
+    return out;
+}
+
+TEST(DecodeJpeg, EndlessProgressiveScansAreRefused) {
+    // Hundreds of scans over a tiny picture is how a small file keeps a
+    // decoder busy for minutes; real pictures have a dozen or so.
+    Pixels px;
+    const auto many = ManyScanJpeg(60);   // 661 scans
+    EXPECT_EQ(DecodeJpeg(many.data(), many.size(), px), PictureError::NotAPicture);
+    EXPECT_TRUE(px.bgra.empty());
+    const auto some = ManyScanJpeg(20);   // 221 scans
+    ASSERT_EQ(DecodeJpeg(some.data(), some.size(), px), PictureError::None);
+    EXPECT_EQ(px.width, 16);
+}
+
 // ---------------------------------------------------------------------------
 // Bitmap files
 
