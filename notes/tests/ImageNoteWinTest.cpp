@@ -384,6 +384,53 @@ TEST_F(ImageNote, RedrawReadsThePictureAgainAndKeepsTheSize) {
     DeleteFileW(path.c_str());
 }
 
+// The clipboard holding only `text`.
+void ClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    SetClipboardData(CF_UNICODETEXT, mem);
+    CloseClipboard();
+}
+
+TEST_F(ImageNote, CopiedPictureIsTakenBackFromTheClipboard) {
+    // A note's picture copied, then taken by a note that had a title and a file.
+    note->SetPicture(TwoColourPicture(64, 48, 0x0000FF00, 0x00FFFF00));
+    note->M_CopyClick();
+    ASSERT_TRUE(IsClipboardFormatAvailable(CF_BITMAP) || IsClipboardFormatAvailable(CF_DIB));
+    test::FakeImageHost otherHost;
+    TBMPKELUPSHI other;
+    RECT place{500, 100, 800, 300};
+    ASSERT_TRUE(other.Create(nullptr, 8, false, &otherHost, &place));
+    other.Bmpname = L"C:\data\old.bmp";
+    other.SetTitle(L"前の絵");
+    other.ShowTitle(true);
+    ASSERT_TRUE(other.M_ClipClick());
+    EXPECT_EQ(W(other.Bounds()), 64);
+    EXPECT_EQ(H(other.Bounds()), 48);
+    EXPECT_EQ(other.HOrg, 48);
+    EXPECT_EQ(other.SaveFG, 1);
+    EXPECT_EQ(other.PictType, 0);
+    EXPECT_EQ(other.BmpMode, 0);
+    EXPECT_FALSE(other.TitleShown());
+    EXPECT_TRUE(other.StringBuf.empty());
+    EXPECT_TRUE(other.Bmpname.empty());
+    EXPECT_EQ(PictureColour(other, 5, 5), RGB(0, 255, 0));
+    EXPECT_EQ(PictureColour(other, 60, 40), RGB(255, 255, 0));
+
+    // No picture there: "BadFormat" and the note as it was.
+    ClipboardText(L"文字だけ");
+    std::wstring shown;
+    DialogDriver driver({AnswerMessage(&shown)});
+    EXPECT_FALSE(other.M_ClipClick());
+    ASSERT_TRUE(driver.Finish());
+    EXPECT_NE(shown.find(L"BadFormat"), std::wstring::npos) << testing::PrintToString(shown);
+    EXPECT_EQ(W(other.Bounds()), 64);
+    EXPECT_EQ(PictureColour(other, 5, 5), RGB(0, 255, 0));
+}
+
 TEST_F(ImageNote, DoubleClick) {
     const int th = note->TitleHeight();
     // Alt alone hides, Ctrl alone peels.
@@ -601,6 +648,33 @@ TEST_F(ImageNote, DrawsThePictureStretchedAndTheTitleOnBlack) {
     EXPECT_EQ(s.At(225, 80), RGB(0, 0, 255));
     EXPECT_EQ(s.At(450, 80), RGB(0, 0, 0));
     EXPECT_EQ(s.At(100, 250), RGB(0, 0, 0));
+
+    // An icon, its right half transparent: drawn on the black at its own
+    // size, or stretched.
+    LoadedPicture icon;
+    icon.type = PictureType::Icon;
+    icon.width = icon.orgWidth = 32;
+    icon.height = icon.orgHeight = 32;
+    {
+        LoadedPicture colour = TwoColourPicture(32, 32, 0x0000FF00, 0x00000000);
+        std::vector<BYTE> maskBits(32 * 32 / 8, 0x00);
+        for (int y = 0; y < 32; ++y) maskBits[size_t(y * 4 + 2)] = maskBits[size_t(y * 4 + 3)] = 0xFF;
+        HBITMAP mask = CreateBitmap(32, 32, 1, 1, maskBits.data());
+        ICONINFO ii{TRUE, 0, 0, mask, colour.bitmap.get()};
+        icon.icon.reset(CreateIconIndirect(&ii));
+        DeleteObject(mask);
+    }
+    ASSERT_TRUE(icon.icon);
+    note->SetPicture(std::move(icon));
+    EXPECT_EQ(note->PictType, 2);
+    s = ShotWhen(note->Handle(), 5, 10, RGB(0, 255, 0));
+    EXPECT_EQ(s.At(5, 10), RGB(0, 255, 0));
+    EXPECT_EQ(s.At(25, 10), RGB(0, 0, 0));
+    EXPECT_EQ(s.At(100, 60), RGB(0, 0, 0));
+    note->M_ChoseiClick();
+    s = ShotWhen(note->Handle(), 100, 60, RGB(0, 255, 0));
+    EXPECT_EQ(s.At(100, 60), RGB(0, 255, 0));
+    EXPECT_EQ(s.At(450, 60), RGB(0, 0, 0));
 }
 
 // The input method while the dialog is up, seen from the dialog's own
