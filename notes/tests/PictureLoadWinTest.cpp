@@ -110,6 +110,17 @@ Bmp GreenIcon(int size) {
     return MakeIco({DibIcon(16, 16, 4), img});
 }
 
+// An icon file of one 256 × 256 image stored as PNG (a green palette
+// picture), as icon editors write their largest size.
+const std::vector<std::uint8_t> kPngIcon = {
+    0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x20, 0x00, 0x67, 0x00, 0x00, 0x00,
+    0x16, 0x00, 0x00, 0x00, 0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48,
+    0x44, 0x52, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x03, 0x00, 0x00, 0x00, 0x66, 0xbc, 0x3a,
+    0x25, 0x00, 0x00, 0x00, 0x03, 0x50, 0x4c, 0x54, 0x45, 0x00, 0xc8, 0x00, 0xa4, 0x59, 0x60, 0x9c, 0x00, 0x00,
+    0x00, 0x1f, 0x49, 0x44, 0x41, 0x54, 0x68, 0xde, 0xed, 0xc1, 0x01, 0x0d, 0x00, 0x00, 0x00, 0xc2, 0xa0, 0xf7,
+    0x4f, 0x6d, 0x0e, 0x37, 0xa0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xbe, 0x0d, 0x21, 0x00, 0x00,
+    0x01, 0x7f, 0x19, 0x9c, 0xa7, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
+
 TEST_F(PictureLoadWin, EachKindLoadsAtItsSizeWithItsColours) {
     // Bitmap: a known 3 × 2 picture, written bottom-up as files are.
     Pixels small{3, 2, 3, 2, {}};
@@ -144,6 +155,7 @@ TEST_F(PictureLoadWin, EachKindLoadsAtItsSizeWithItsColours) {
         {L"e.bmp", pal.bytes, PictureType::Bitmap, 5, 4, 4, 3, 0xFF8000},
         {L"f.bmp", rle.bytes, PictureType::Bitmap, 8, 2, 7, 0, 0x800080},
         {L"g.ico", GreenIcon(32).bytes, PictureType::Icon, 32, 32, 16, 16, 0x00C800},
+        {L"h.ico", kPngIcon, PictureType::Icon, 256, 256, 200, 100, 0x00C800},
     };
     for (const auto& c : cases) {
         const std::wstring path = Write(c.name, c.bytes);
@@ -226,6 +238,7 @@ TEST_F(PictureLoadWin, LargePicturesComeScaledToFitKeepingTheirOwnSize) {
         {L"tall.jpg", RedBlueJpeg(1000, 4000), PictureType::Jpeg, 1000, 4000, 1024, 768, 192, 768},
         {L"big.bmp", EncodeBmp(big), PictureType::Bitmap, 1500, 1000, 1024, 768, 1024, 683},
         {L"fits.bmp", EncodeBmp(big), PictureType::Bitmap, 1500, 1000, 2000, 2000, 1500, 1000},
+        {L"png.ico", kPngIcon, PictureType::Icon, 256, 256, 100, 64, 64, 64},
     };
     for (const auto& c : cases) {
         LoadedPicture p;
@@ -234,6 +247,17 @@ TEST_F(PictureLoadWin, LargePicturesComeScaledToFitKeepingTheirOwnSize) {
         EXPECT_EQ(p.height, c.h) << c.name;
         EXPECT_EQ(p.orgWidth, c.orgW) << c.name;
         EXPECT_EQ(p.orgHeight, c.orgH) << c.name;
+        if (c.type == PictureType::Icon) {
+            ICONINFO ii{};
+            ASSERT_TRUE(GetIconInfo(p.icon.get(), &ii)) << c.name;
+            BITMAP bm{};
+            GetObjectW(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof bm, &bm);
+            EXPECT_EQ(bm.bmWidth, c.w) << c.name;
+            if (ii.hbmColor) DeleteObject(ii.hbmColor);
+            DeleteObject(ii.hbmMask);
+            EXPECT_TRUE(Near(PixelAt(p, c.w / 2, c.h / 2), 0x00C800, 2)) << c.name;
+            continue;
+        }
         BITMAP bm{};
         ASSERT_TRUE(GetObjectW(p.bitmap.get(), sizeof bm, &bm));
         EXPECT_EQ(bm.bmWidth, c.w) << c.name;
