@@ -171,7 +171,7 @@ LoadResult FromCheckedDib(const std::uint8_t* data, const BitmapInfo& bi, int fi
     return DrawDib(info, data + bi.bitsOffset, bi.width, bi.height, w, hgt, out);
 }
 
-LoadResult LoadIcon(const std::uint8_t* data, std::size_t size, int fitW, int fitH, LoadedPicture& out) {
+LoadResult IconFromBytes(const std::uint8_t* data, std::size_t size, int fitW, int fitH, LoadedPicture& out) {
     BitmapInfo bi;
     const PictureError e = CheckIco(data, size, bi);
     if (e != PictureError::None) return ResultOf(e);
@@ -208,7 +208,7 @@ LoadResult LoadBytes(const std::uint8_t* data, std::size_t size, PictureType typ
             out.orgHeight = bi.height;
             return FromCheckedDib(data, bi, fitW, fitH, out);
         }
-        case PictureType::Icon: return LoadIcon(data, size, fitW, fitH, out);
+        case PictureType::Icon: return IconFromBytes(data, size, fitW, fitH, out);
         default: return LoadResult::NotAPicture;
     }
 }
