@@ -45,6 +45,19 @@ CHUNK = 1 << 20
 HELLO = b"READY???????????\r\n"
 
 
+CLK_TCK = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(h) -> float:
+    """CPU seconds the copy's process has used so far."""
+    proc = getattr(h.kh, "proc", None)
+    try:
+        fields = Path(f"/proc/{proc.pid}/stat").read_text().rsplit(")", 1)[1].split()
+    except (OSError, AttributeError):
+        return float("nan")
+    return (int(fields[11]) + int(fields[12])) / CLK_TCK
+
+
 def make_file(path: Path, mib: int) -> None:
     block = os.urandom(CHUNK)
     with open(path, "wb") as f:
@@ -248,7 +261,9 @@ def main() -> int:
             from test_send import message_box  # noqa: E402
             best = None
             for _ in range(args.rounds):
+                cpu0 = cpu_seconds(b)
                 t = scripted_to_copy(peer, b, src)
+                cpu_b = cpu_seconds(b) - cpu0
                 best = t if best is None else min(best, t)
                 box = message_box(b, "からファイルを受信しました。", 120)
                 b.click(None, "いいえ", hwnd=box["hwnd"])
@@ -256,7 +271,8 @@ def main() -> int:
                 b.click(None, "OK", hwnd=left["hwnd"])
                 kept = b.kh.win_to_linux(b.kh.data_dir()) / "temp" / "bench.bin"
                 kept.unlink(missing_ok=True)
-            print(f"scripted sender to a copy:      {rate(args.mib, best)}  ratio {tcp_file / best:4.2f}")
+            print(f"scripted sender to a copy:      {rate(args.mib, best)}  ratio {tcp_file / best:4.2f}; "
+                  f"receiver's CPU {cpu_b / args.mib * 1024:.2f} s per GiB (last round)")
             peer.close()
             peers.remove(peer)
 
@@ -264,6 +280,7 @@ def main() -> int:
                 # a lists b (and the scripted peer, gone again: it never entered).
                 data = b.kh.win_to_linux(b.kh.data_dir())
                 size = src.stat().st_size
+                cpu_a0, cpu_b0 = cpu_seconds(a), cpu_seconds(b)
                 t0 = copy_sends(a, r"C:\kelup-bench\bench.bin")
                 # The receiver's temporary file, watched from outside: made
                 # when the size is agreed, whole when the last byte is in.
@@ -286,6 +303,8 @@ def main() -> int:
                 if first and last:
                     w = last - first
                     print(f"copy to copy, first to last byte:  {rate(args.mib, w)}  ratio {tcp_file / w:4.2f}")
+                print(f"copy to copy, CPU per GiB: sender {(cpu_seconds(a) - cpu_a0) / args.mib * 1024:.2f} s, "
+                      f"receiver {(cpu_seconds(b) - cpu_b0) / args.mib * 1024:.2f} s (with the editor and dialogs)")
                 b.click(None, "いいえ", hwnd=box["hwnd"])
                 dismiss_all(a)
                 dismiss_all(b)

@@ -229,7 +229,7 @@ bool Transfer::StartListener() {
         if (!FileExists(temp)) break;
     }
     RecvTempPath = temp;
-    Track(s);
+    if (!Track(s)) return false;
     ++recvSerial_;
     threads_.emplace_back(&Transfer::ListenerThread, this,
                           Listen{s, RecvPeerAddr, RecvTempPath, RecvSize, ListenerWaitMs(), shell_.MainHandle(),

@@ -98,7 +98,8 @@ private:
     bool StartWinsock();
     DWORD ListenerWaitMs() const;
     // Sockets a thread blocks on, closed at the end so that it returns.
-    void Track(SOCKET s);
+    // False (and the socket closed) once the end has begun.
+    bool Track(SOCKET s);
     // False when the socket was closed meanwhile by the end of the program.
     bool Untrack(SOCKET s);
     void CloseAllSockets();
@@ -137,6 +138,7 @@ private:
 
     std::mutex mutex_;
     std::vector<SOCKET> sockets_;     // guarded by mutex_
+    bool ending_ = false;             // guarded by mutex_: the program ends
     std::vector<std::thread> threads_;
 };
 

@@ -169,7 +169,7 @@ void Transfer::ListenerThread(Listen job) {
         post(TransferEvent::ListenerClosed);
         return;
     }
-    Track(conn);
+    if (!Track(conn)) return;
     // A peer that stops sending is not waited for for ever.
     DWORD timeout = job.waitMs;
     setsockopt(conn, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
@@ -197,8 +197,7 @@ void Transfer::ClientThread(Send job) {
     }
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     SendStatus status = SendStatus::ConnectionLost;
-    if (s != INVALID_SOCKET) {
-        Track(s);
+    if (s != INVALID_SOCKET && Track(s)) {
         SetBuffers(s);
         sockaddr_in a{};
         a.sin_family = AF_INET;
@@ -216,9 +215,14 @@ void Transfer::ClientThread(Send job) {
     post(status == SendStatus::Sent ? TransferEvent::Sent : TransferEvent::SendFailed, status);
 }
 
-void Transfer::Track(SOCKET s) {
+bool Transfer::Track(SOCKET s) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (ending_) {
+        closesocket(s);
+        return false;
+    }
     sockets_.push_back(s);
+    return true;
 }
 
 bool Transfer::Untrack(SOCKET s) {
@@ -231,6 +235,7 @@ bool Transfer::Untrack(SOCKET s) {
 
 void Transfer::CloseAllSockets() {
     std::lock_guard<std::mutex> lock(mutex_);
+    ending_ = true;
     for (SOCKET s : sockets_) closesocket(s);
     sockets_.clear();
 }
