@@ -14,7 +14,10 @@ from __future__ import annotations
 
 import hashlib
 import os
+import shutil
 import socket
+import subprocess
+import tempfile
 from pathlib import Path
 
 import pytest
@@ -37,6 +40,7 @@ RECEIVED_OK = "ファイルの受信を完了しました"
 FILE_SENT = "ファイル転送が完了しました"
 REFUSED = "指定した相手はファイルの受信を\r制限しており送信できません"
 RECEIVE_ABORTED = "ファイル送信側にエラーが発生しました"
+DISK_FAILED = "受信したファイルを書き込めませんでした"
 PICTURE_RECEIVED = "イメージ付箋紙を受信しました"
 JPEG = Path(__file__).resolve().parent / "fixtures" / "photo.jpg"
 
@@ -217,6 +221,37 @@ def test_stream_ending_early_leaves_no_file_and_is_reported(net):
     assert not data_files(h, "*.~mp")
     assert h.query(Q_LISTENING) == 0
     dismiss(h, box)
+
+
+def test_full_disk_during_reception_is_reported_and_leaves_nothing(net):
+    h = start_host(net, "b")
+    p = sender(net, "p")
+    # The data folder on a small file system of its own, with what it held.
+    data = h.win_to_linux(h.data_dir())
+    saved = Path(tempfile.mkdtemp(prefix="kelup-data-"))
+    shutil.copytree(data, saved / "data")
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4m", "kelup-full", str(data)], check=True)
+    try:
+        shutil.copytree(saved / "data", data, dirs_exist_ok=True)
+        size = 16 << 20
+        assert p.announce(h.addr, "big.bin", size) == "KL_FILERECIEVREADY"
+        s = p.connect(h.addr)
+        s.sendall(HELLO)
+        assert read_line(s) == b"READY           "
+        s.sendall(b"SIZE%d/\r\n" % size)
+        assert read_line(s) == b"SIZEOK          "
+        try:
+            s.sendall(os.urandom(size))
+        except OSError:
+            pass   # the receiver gave up first
+        assert read_line(s) is None, "no end is claimed for a file that was not written"
+        s.close()
+        dismiss(h, message_box(h, DISK_FAILED))
+        assert not list(data.glob("*.~mp"))
+        assert h.query(Q_LISTENING) == 0
+    finally:
+        subprocess.run(["umount", "-l", str(data)], check=False)
+        shutil.rmtree(saved, ignore_errors=True)
 
 
 # ---- what becomes of a received file --------------------------------------------------
