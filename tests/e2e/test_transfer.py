@@ -333,6 +333,28 @@ def test_damaged_picture_makes_no_note_and_is_not_reported_as_arrived(net):
     assert not data_files(h, "*.jpg") and not data_files(h, "*.~mp")
 
 
+def test_image_note_sent_from_one_copy_becomes_a_note_at_the_other(net):
+    from test_images import choose_picture, put, wait_image_notes
+    a = start_host(net, "a", my_name="送り手")
+    b = start_host(net, "b", my_name="受け手")
+    jpeg = JPEG.read_bytes()
+    choose_picture(a, put(a, r"C:\pics\photo.jpg", jpeg))
+    [note] = wait_image_notes(a, 1)
+    a.kl("command", "--hwnd", note["hwnd"], "--id", 7423)   # "他マシンのデスクトップへ貼付"
+    ed = a.wait_window(cls=EDITOR_CLASS, visible=True, timeout=60)
+    pick_recipients(a, ed, 1, [0])
+    a.check(None, "正常送信を確認する", cls=EDITOR_CLASS)
+    a.click(None, "送信", cls=EDITOR_CLASS)
+    dismiss(b, message_box(b, PICTURE_RECEIVED, 120))
+    wait_until(lambda: b.query(Q.ImageNoteCount) == 1, 60, what="the image note at the receiver")
+    assert [f.read_bytes() for f in data_files(b, "*.jpg")] == [jpeg]
+    confirmed = message_box(a, "イメージ付箋紙は正常に送信されました", 120)
+    assert a.message_text(confirmed).replace("\r\n", "\r").replace("\n", "\r").endswith("受信者　受け手（" + b.computer + "）")
+    dismiss(a, confirmed)
+    # Confirmed: no second message about the transfer itself.
+    assert a.query(Q.ImageNoteCount) == 1
+
+
 # ---- between two copies -------------------------------------------------------------
 
 def choose_file(h, path: str) -> None:
