@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <map>
+
 #include "store/NoteStore.h"
 
 #include "app/AppWindow.h"
@@ -37,6 +39,10 @@ std::uint32_t DosStampNow() {
 
 bool FontInstalled(const std::wstring& name) {
     if (name.empty() || name.size() >= LF_FACESIZE) return false;
+    // Asked for every stored note at start, mostly with the same one or two
+    // names: the system is asked once per name.
+    static std::map<std::wstring, bool> known;
+    if (auto it = known.find(name); it != known.end()) return it->second;
     LOGFONTW lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(lf.lfFaceName, name.c_str(), LF_FACESIZE);
@@ -54,6 +60,7 @@ bool FontInstalled(const std::wstring& name) {
         },
         reinterpret_cast<LPARAM>(&search), 0);
     ReleaseDC(nullptr, dc);
+    known[name] = search.found;
     return search.found;
 }
 
@@ -216,7 +223,9 @@ int NoteStore::MakeImageNote(int Mode, int HideMode, const std::wstring& FName, 
             ReleaseImageNote(slot);
             return kNoSlot;
         }
-        if (shell_.State().Closing || !ImageNotes.InUse(slot)) return kNoSlot;
+        // The program may have ended meanwhile, or the note been removed
+        // with the others (its slot perhaps taken by a picture that arrived).
+        if (shell_.State().Closing || ImageNotes.At(slot) != b) return kNoSlot;
         if (b->TitleShown()) b->ShowTitle(false);
         PictureType type = PictureTypeOf(path);
         if (type == PictureType::None) {

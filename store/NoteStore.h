@@ -279,8 +279,9 @@ private:
     // shown (missing, damaged or too large): written back unchanged, after
     // the notes that have windows.
     std::vector<ImageNoteRecord> KeptImageRecords;
+    // What the image notes ask; outlives their windows.
+    std::unique_ptr<ImageNotesHost> imageHost_;
     std::vector<std::unique_ptr<TBMPKELUPSHI>> imageWindows_;
-    std::unique_ptr<ImageNotesHost> imageHost_;   // what the image notes ask
     friend class ImageNotesHost;
     std::wstring pictureFolder_;                  // where the picture dialog opens next
     unsigned char MakingImageFG = 0;
