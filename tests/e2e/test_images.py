@@ -19,7 +19,7 @@ import pytest
 
 from kelup_bench import KelupHost, Q, wait_until
 from test_store import (DATA_VERSION, DEFAULT_SLOTS, _Reader, by_pos, configured, data_path,  # noqa: F401
-                        make_note, pack_str, start_ready, stop, undo_record)
+                        make_note, pack_str, seed_options, start_ready, stop, undo_record)
 from test_lan import net  # noqa: F401  (the fixture of the tests on the virtual LAN)
 from xdnd import drop_files
 
@@ -219,6 +219,24 @@ def test_a_chosen_picture_becomes_an_image_note_of_its_size_kept_across_restarts
     # As it was, but for a title font this system lacks, which becomes the default one.
     [back] = image_records(h)
     assert (back.fields, back.title, back.path) == (rec.fields, rec.title, rec.path)
+
+
+@pytest.mark.parametrize("option, stays_at_bottom", [("Bottom", 0), ("NewBmpBt", 2)])
+def test_new_image_notes_go_below_the_other_notes_when_the_options_say_so(configured, option, stays_at_bottom):
+    h = configured
+    seed_options(h, Option={option: 1})
+    path = put(h, PICS + "low.bmp", bmp(120, 90))
+    start_ready(h)
+    make_note(h, ["above the picture"], 200, 200)
+    choose_picture(h, path)
+    [image] = wait_image_notes(h, 1)
+    # Top-level windows come from the top of the stack down.
+    order = [w["hwnd"] for w in h.windows(visible=True, children=False)
+             if w["class"] in (IMAGE_NOTE_CLASS, "TKELUPSHI")]
+    assert order.index(image["hwnd"]) == len(order) - 1, "the image note is the lowest note"
+    stop(h)
+    [rec] = image_records(h)
+    assert rec.fields[5] == stays_at_bottom   # StOnTp: 2 stays at the bottom from now on
 
 
 def test_a_picture_larger_than_the_screen_comes_scaled_down_to_fit(configured):
