@@ -170,11 +170,13 @@ void Transfer::OnAnnouncement(const ResultPacket& p, const std::wstring& source)
     const bool image = p.command == NativeCommand::ImageSendReady;
     if (image ? !p.image : !p.file) return;
     const std::uint64_t size = image ? p.image->size : p.file->size;
+    // A "picture" that is no picture an image note shows never comes in.
+    const bool usable = p.usable && (!image || !PictureExtension(p.image->fileName).empty());
     const Settings& c = shell_.Config();
     ReceiveLimit limit{image ? c.ImageRecvLim : c.FileRecvLim, image ? c.ImageRecvLimKB : c.FileRecvLimKB,
                        LimitChecked(image ? ID_M_ImageRecvLim : ID_M_FileRecvLim)};
     // 3. - 5. The fields of a reception under way stay as they are.
-    switch (DecideAnnouncement(p.usable, size, limit, RecvKind != 0 || saving_)) {
+    switch (DecideAnnouncement(usable, size, limit, RecvKind != 0 || saving_)) {
         case AnnounceAnswer::Error:
             link_->SendTransferResult(int(image ? NativeResult::ImageRecievErr : NativeResult::FileRecievErr), source, L"");
             return;

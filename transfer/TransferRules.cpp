@@ -58,11 +58,13 @@ std::wstring PictureExtension(std::wstring_view announced) {
     std::wstring name = SafeReceivedFileName(announced);
     std::size_t dot = ExtensionAt(name);
     if (dot == std::wstring::npos) return L"";
-    std::wstring_view ext = std::wstring_view(name).substr(dot + 1);
-    if (ext.empty() || ext.size() > 8) return L"";
-    for (wchar_t c : ext)
-        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'))) return L"";
-    return L"." + std::wstring(ext);
+    std::wstring ext = name.substr(dot);
+    std::wstring lower = ext;
+    for (wchar_t& c : lower)
+        if (c >= L'A' && c <= L'Z') c = wchar_t(c - L'A' + L'a');
+    for (std::wstring_view known : {L".bmp", L".dib", L".jpg", L".jpeg", L".jpe", L".jfif", L".ico"})
+        if (lower == known) return ext;
+    return L"";
 }
 
 std::wstring FreeFileName(std::wstring_view name, const std::function<bool(const std::wstring&)>& exists) {

@@ -45,8 +45,9 @@ std::wstring ShortenFileName(std::wstring_view name, std::size_t maxChars);
 // would end the field) as "；", at most `maxChars` characters.
 std::wstring AnnouncedFileName(std::wstring_view path, std::size_t maxChars);
 
-// The extension of a received picture: "." and up to 8 letters or digits of
-// the announced name's extension; empty when it has none of that form.
+// The extension of a received picture: that of the announced name when it
+// is one of the pictures an image note shows (bitmap, JPEG, icon); empty
+// otherwise, and such an announcement is unusable.
 std::wstring PictureExtension(std::wstring_view announced);
 
 // `name`, or the first of "stem(2).ext", "stem(3).ext", ... that `exists`

@@ -147,6 +147,15 @@ def test_announcement_answered_by_the_limits(net, size, expected):
     assert h.query(Q_LISTENING) == (1 if expected == "KL_FILERECIEVREADY" else 0)
 
 
+def test_picture_announcements_that_cannot_be_a_note_are_unusable(net):
+    h = start_host(net, "b")
+    p = sender(net, "p")
+    for name, size in (("run.exe", 100), ("shortcut.jpg.lnk", 100), ("empty.jpg", 0)):
+        assert p.announce_image(h.addr, name, size, 16, 16) == "KL_IMAGERECIEVERR", name
+        assert h.query(Q_LISTENING) == 0
+    assert p.announce_image(h.addr, "ok.JPG", 100, 16, 16) == "KL_IMAGERECIEVREADY"
+
+
 def test_temporary_restrictions_refuse_their_kind_while_checked(net):
     h = start_host(net, "b", options={"TransferWaitSec": 2})
     p = sender(net, "p")

@@ -71,7 +71,7 @@ TEST(AnnouncedFileName, OneFieldThatFitsThePacket) {
     EXPECT_EQ(ShortenFileName(L"abcdef", 3), L"abc");
 }
 
-TEST(PictureExtension, OnlyAPlainExtension) {
+TEST(PictureExtension, OnlyPicturesAnImageNoteShows) {
     struct Case {
         std::wstring in, out;
     } cases[] = {
@@ -79,8 +79,9 @@ TEST(PictureExtension, OnlyAPlainExtension) {
         {L"photo.JPEG", L".JPEG"},
         {L"a.b.bmp", L".bmp"},
         {L"noext", L""},
-        {L".hidden", L""},
-        {L"x.toolongext", L""},
+        {L".jpg", L""},
+        {L"x.exe", L""},
+        {L"x.jpg.lnk", L""},
         {L"x.j p", L""},
         {L"..\\..\\evil.ico", L".ico"},
     };
