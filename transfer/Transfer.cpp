@@ -69,9 +69,30 @@ Transfer::~Transfer() {
     // Threads blocked on a socket return once it is closed; a reception cut
     // short removes its partial file.
     CloseAllSockets();
-    for (auto& t : threads_)
-        if (t.joinable()) t.join();
+    for (auto& w : threads_)
+        if (w.thread.joinable()) w.thread.join();
     if (wsaStarted_) WSACleanup();
+}
+
+template <class Job>
+void Transfer::StartWorker(void (Transfer::*body)(Job), Job job) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::thread t([this, body, done, job = std::move(job)]() mutable {
+        (this->*body)(std::move(job));
+        done->store(true);
+    });
+    threads_.push_back(Worker{std::move(t), done});
+}
+
+void Transfer::JoinFinished() {
+    for (auto it = threads_.begin(); it != threads_.end();) {
+        if (it->done->load()) {
+            it->thread.join();
+            it = threads_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 bool Transfer::StartWinsock() {
@@ -233,8 +254,8 @@ bool Transfer::StartListener() {
     RecvTempPath = temp;
     if (!Track(s)) return false;
     ++recvSerial_;
-    threads_.emplace_back(&Transfer::ListenerThread, this,
-                          Listen{s, RecvPeerAddr, RecvTempPath, RecvSize, ListenerWaitMs(), shell_.MainHandle(),
+    StartWorker(&Transfer::ListenerThread,
+                Listen{s, RecvPeerAddr, RecvTempPath, RecvSize, ListenerWaitMs(), shell_.MainHandle(),
                                  recvSerial_});
     return true;
 }
@@ -292,14 +313,15 @@ void Transfer::SendFileToPeer(const std::wstring& host, const std::wstring& path
         return;
     }
     ++sendSerial_;
-    threads_.emplace_back(&Transfer::ClientThread, this,
-                          Send{host, shell_.Config().TCPPort, path, offeredSize_, kind, shell_.MainHandle(), sendSerial_});
+    StartWorker(&Transfer::ClientThread,
+                Send{host, shell_.Config().TCPPort, path, offeredSize_, kind, shell_.MainHandle(), sendSerial_});
 }
 
 // --- what the threads report -------------------------------------------------------
 
 void Transfer::OnTransferEvent(WPARAM, LPARAM lp) {
     std::unique_ptr<TransferEvent> e(reinterpret_cast<TransferEvent*>(lp));
+    JoinFinished();
     if (!e) return;
     switch (e->kind) {
         case TransferEvent::Received:

@@ -11,7 +11,9 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -139,7 +141,16 @@ private:
     std::mutex mutex_;
     std::vector<SOCKET> sockets_;     // guarded by mutex_
     bool ending_ = false;             // guarded by mutex_: the program ends
-    std::vector<std::thread> threads_;
+    // The threads started, each with the flag it raises as it returns;
+    // finished ones are joined as their events arrive.
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Worker> threads_;
+    template <class Job>
+    void StartWorker(void (Transfer::*body)(Job), Job job);
+    void JoinFinished();
 };
 
 }  // namespace kelup
