@@ -364,6 +364,40 @@ def test_image_note_sent_from_one_copy_becomes_a_note_at_the_other(net):
     assert a.query(Q.ImageNoteCount) == 1
 
 
+def test_image_note_goes_to_another_copy_with_its_title(net):
+    """An image note's "他マシンのデスクトップへ貼付": the editor in its image
+    mode, one recipient, "送信"; the other copy sticks the picture as an
+    image note of the sent size with its title, and the sender hears that it
+    arrived."""
+    from test_images import image_record_bytes, image_records, wait_image_notes, write_data_file
+    a = net.host("a", my_name="送り手", options={"DisplayMyName": 1})
+    picture = a.data_dir() + "海.jpg"
+    target = a.win_to_linux(picture)
+    target.parent.mkdir(parents=True, exist_ok=True)
+    target.write_bytes(JPEG.read_bytes())
+    write_data_file(a, [image_record_bytes(picture, left=120, top=120, width=320, h_org=200, title="夕方の海",
+                                           bmp_mode=1, pict_type=1)])
+    a.start_ready()
+    b = start_host(net, "b", my_name="受け手")
+    [note] = wait_image_notes(a, 1)
+
+    a.kl("command", "--hwnd", note["hwnd"], "--id", 7423)   # posted: the editor is modal
+    ed = a.wait_window(cls=EDITOR_CLASS, visible=True, timeout=60)
+    assert a.info(ed["hwnd"])["title"] == "付箋紙の送信（イメージ付箋紙）"
+    pick_recipients(a, ed, 1, [0])
+    a.click(None, "送信", cls=EDITOR_CLASS)
+
+    dismiss(b, message_box(b, PICTURE_RECEIVED, 120))
+    [got] = wait_image_notes(b, 1)
+    left, top, right, bottom = got["rect"]
+    assert right - left == 320 and bottom - top > 200, "the sent size, with the title below"
+    dismiss(a, message_box(a, "イメージ転送が完了しました", 120))
+    b.stop()
+    [rec] = image_records(b)
+    assert (rec.title, rec.bmp_mode, rec.pict_type) == ("夕方の海", 1, 1)
+    assert b.win_to_linux(rec.path).read_bytes() == JPEG.read_bytes()
+
+
 # ---- between two copies -------------------------------------------------------------
 
 def choose_file(h, path: str) -> None:
