@@ -4,11 +4,13 @@
 set -euo pipefail
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$HERE/env.sh"
-prefix="$(mktemp -d /tmp/kelup-wtest.XXXXXX)"
-trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
-"$HERE/wine-clone.sh" "$prefix"
-export WINEPREFIX="$prefix"
+# No display given: one of its own, for this program alone.
 if [[ -z "${DISPLAY:-}" ]]; then
   source "$HERE/xvfb.sh"; xvfb_start
 fi
+prefix="$(mktemp -d /tmp/kelup-wtest.XXXXXX)"
+trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; rm -rf "$prefix"
+      [[ -n "${KELUP_XVFB_DISPLAY:-}" ]] && pkill -f "^Xvfb $KELUP_XVFB_DISPLAY " 2>/dev/null || true' EXIT
+"$HERE/wine-clone.sh" "$prefix"
+export WINEPREFIX="$prefix"
 "$WINE64" "$@"

@@ -8,9 +8,17 @@ xvfb_start() {
     # A session of its own: Ctrl+C in the terminal must not take the display
     # away from a program that is still saving.
     setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    local pid=$!
+    # Another run may have taken the number at the same moment: then this
+    # server ends at once, and the next number is tried.
+    for _ in $(seq 50); do
+      kill -0 "$pid" 2>/dev/null || break
+      DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null || continue
     KELUP_XVFB_DISPLAY=":$n"
     export DISPLAY=":$n"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     trap 'pkill -f "^Xvfb $KELUP_XVFB_DISPLAY " 2>/dev/null || true' EXIT
     return 0
   done
