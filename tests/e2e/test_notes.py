@@ -5,7 +5,7 @@ own place is kept in the data file."""
 
 from __future__ import annotations
 
-from kelup_bench import MAIN_CLASS, KelupHost, wait_until
+from kelup_bench import MAIN_CLASS, BenchError, KelupHost, wait_until
 from test_store import (TEXT_NOTE_CLASS, by_pos, configured, count, make_note, read_data, seed_options,  # noqa: F401
                         start_ready, stop)
 
@@ -23,12 +23,20 @@ def rect_of(h: KelupHost, hwnd: int) -> tuple[int, int, int, int]:
     return tuple(h.info(hwnd)["rect"])
 
 
-def drag(h: KelupHost, x: int, y: int, dx: int, dy: int) -> None:
-    """Presses the left button at (x, y), moves by (dx, dy) in steps, releases."""
+def drag(h: KelupHost, x: int, y: int, dx: int, dy: int, arrived=None) -> None:
+    """Presses the left button at (x, y), moves by (dx, dy) in steps, and
+    releases once `arrived()` holds, as a person lets go when the note is
+    where it should be: on a busy machine the release can otherwise overtake
+    the last move."""
     h.xdo("mousemove", "--sync", x, y)
     h.xdo("mousedown", 1)
     for i in range(1, 6):
         h.xdo("mousemove", "--sync", x + dx * i // 5, y + dy * i // 5)
+    if arrived is not None:
+        try:
+            wait_until(arrived, 15, what="the note under the pointer")
+        except BenchError:
+            pass   # the check after the release tells what went wrong
     h.xdo("mouseup", 1)
 
 
@@ -38,16 +46,16 @@ def test_notes_are_moved_by_their_middle_and_sized_by_their_corner(configured):
     note = by_pos(h)[(200, 200)]
     left, top, right, bottom = rect_of(h, note.hwnd)
 
-    drag(h, (left + right) // 2, (top + bottom) // 2, 120, 60)
-    wait_until(lambda: rect_of(h, note.hwnd)[:2] == (left + 120, top + 60), 30,
-               what=f"note moved (now {rect_of(h, note.hwnd)})")
+    moved = lambda: rect_of(h, note.hwnd)[:2] == (left + 120, top + 60)
+    drag(h, (left + right) // 2, (top + bottom) // 2, 120, 60, moved)
+    wait_until(moved, 30, what=f"note moved (now {rect_of(h, note.hwnd)})")
     left, top, right, bottom = rect_of(h, note.hwnd)
     assert (right - left, bottom - top) == (note.width, note.height)
 
     # The bottom-right corner, three pixels inside the note.
-    drag(h, right - 3, bottom - 3, 50, 40)
-    wait_until(lambda: rect_of(h, note.hwnd) == (left, top, right + 50, bottom + 40), 30,
-               what=f"note sized (now {rect_of(h, note.hwnd)})")
+    sized = lambda: rect_of(h, note.hwnd) == (left, top, right + 50, bottom + 40)
+    drag(h, right - 3, bottom - 3, 50, 40, sized)
+    wait_until(sized, 30, what=f"note sized (now {rect_of(h, note.hwnd)})")
     stop(h)
     [rec] = read_data(h).notes.values()
     assert rec.pos == (left, top)
