@@ -14,6 +14,7 @@
 #include "dates/RtfDates.h"
 #include "dates/TSubDate.h"
 #include "notes/RichText.h"
+#include "notes/TBMPKELUPSHI.h"
 #include "notes/TKELUPSHI.h"
 #include "store/NoteStore.h"
 
@@ -76,6 +77,9 @@ void Deadlines::M_DateUp1Click() {
         if (n->KeyOpen == 1 || !rebuild || !n->HasPlaceholders) return;
         CompDate(slot);
     });
+    store_.ForEachImageNote([&](int slot, TBMPKELUPSHI* b) {
+        if (b->K_Date != 0) ColorByDateY(slot);
+    });
     PlayDueSounds();
     // An update asked for while the notes blink leaves the blinking to it.
     if (!LimitBusy_) LimitAction();
@@ -134,6 +138,16 @@ void Deadlines::ColorByDate(int slot) {
     }
 }
 
+void Deadlines::ColorByDateY(int slot) {
+    TBMPKELUPSHI* b = store_.ImageNote(slot);
+    if (!b) return;
+    DeadlineState d{b->K_Date, b->EveryDay, b->LimitFG, b->PlaySndFG};
+    DateLook look = EvaluateDeadline(d, Rules(), Now(), true, false);
+    b->K_Date = d.K_Date, b->LimitFG = d.LimitFG, b->PlaySndFG = d.PlaySndFG;
+    // An every-day deadline blinks again at each arrival, as on a text note.
+    if (look == DateLook::Arrived && b->EveryDay == 1) b->LimitActFG = 0;
+}
+
 int Deadlines::RuleTextColour(int rule) const {
     const Settings& s = shell_.Config();
     return rule == 1 ? s.SColor1 : rule == 2 ? s.SColor2 : s.SColor3;
@@ -186,17 +200,30 @@ void Deadlines::PlayDueSounds() {
         }
         if (n->EveryDay == 0) n->PlaySndFG = 1;
     });
+    store_.ForEachImageNote([&](int, TBMPKELUPSHI* b) {
+        if (b->LimitFG != 1) return;
+        if (b->PlaySndFG != 1 && !b->SndName.empty() && SoundPlayedFG != 1) {
+            sounds_.Play(b->SndName);
+            SoundPlayedFG = 1;
+        }
+        if (b->EveryDay == 0) b->PlaySndFG = 1;
+    });
 }
 
 void Deadlines::LimitAction() {
-    std::vector<int> due;
+    std::vector<int> due, dueImages;
     store_.ForEachTextNote([&](int slot, TKELUPSHI* n) {
         if (n->LimitFG != 1) return;
         due.push_back(slot);
         n->BringTopFG = true;
         if (!IsWindowVisible(n->Handle())) n->ShowNote();
     });
-    if (due.empty()) return;
+    store_.ForEachImageNote([&](int slot, TBMPKELUPSHI* b) {
+        if (b->LimitFG != 1) return;
+        dueImages.push_back(slot);
+        if (!IsWindowVisible(b->Handle())) b->ShowNote();
+    });
+    if (due.empty() && dueImages.empty()) return;
     LimitBusy_ = true;
     const bool wasBusy = shell_.State().BusyFG != 0;
     shell_.SetBusy(true);
@@ -205,16 +232,20 @@ void Deadlines::LimitAction() {
         for (int k = 0; k <= 5 && !shell_.State().Closing; ++k) {
             shell_.Delay(500);
             // Notes may have been peeled while waiting: looked up afresh.
-            store_.ForEachTextNote([&](int, TKELUPSHI* n) {
+            auto blink = [&](auto* n) {
                 if (n->LimitFG != 1 || n->LimitActFG == 1) return;
                 ShowWindow(n->Handle(), k % 2 == 0 ? SW_HIDE : SW_SHOWNOACTIVATE);
                 if (k == 5) n->LimitActFG = 1, blinked = true;
-            });
+            };
+            store_.ForEachTextNote([&](int, TKELUPSHI* n) { blink(n); });
+            store_.ForEachImageNote([&](int, TBMPKELUPSHI* b) { blink(b); });
         }
         // A blink cut short by the end of the program leaves no note hidden.
-        store_.ForEachTextNote([&](int, TKELUPSHI* n) {
+        auto reshow = [](auto* n) {
             if (n->LimitFG == 1 && !IsWindowVisible(n->Handle())) ShowWindow(n->Handle(), SW_SHOWNOACTIVATE);
-        });
+        };
+        store_.ForEachTextNote([&](int, TKELUPSHI* n) { reshow(n); });
+        store_.ForEachImageNote([&](int, TBMPKELUPSHI* b) { reshow(b); });
         if (blinked) ++Blinks_;
     }
     shell_.SetBusy(wasBusy);
@@ -222,6 +253,10 @@ void Deadlines::LimitAction() {
     for (int slot : due) {
         TKELUPSHI* n = store_.TextNote(slot);
         if (n && n->LimitFG == 1 && n->HideFG != 0) store_.ShowFromHiddenList(true, slot);
+    }
+    for (int slot : dueImages) {
+        TBMPKELUPSHI* b = store_.ImageNote(slot);
+        if (b && b->LimitFG == 1 && b->HideFG != 0) store_.ShowFromHiddenList(false, slot);
     }
     LimitBusy_ = false;
 }
@@ -290,6 +325,56 @@ void Deadlines::M_LimitClick(int slot) {
     if (result == 3) {
         n->HideFG = 2;
         n->HideAction();
+    }
+    // The deadline is kept at once, not only at the end of the run.
+    store_.SaveData();
+}
+
+void Deadlines::ImageLimitClick(int slot) {
+    // The note has already let go of its place on top for the dialog.
+    TBMPKELUPSHI* b = store_.ImageNote(slot);
+    if (!b) return;
+    const Settings& s = shell_.Config();
+    shell_.EnableTimer1(false);
+    DeadlineInput in;
+    in.date = b->K_Date;
+    in.time = b->K_Date != 0 ? b->K_Date : Now();
+    in.everyDay = b->EveryDay == 1;
+    in.sound = b->SndName;
+    int useTime = s.UseTime;
+    int result = TSubDate(sounds_).ShowModal(b->Handle(), in, useTime, s.WaveSound);
+    shell_.RememberUseTime(useTime);
+    // The dialog let other messages through: the note may be gone, and its
+    // slot even taken by another one.
+    if (store_.ImageNote(slot) != b) {
+        shell_.EnableTimer1(true);
+        return;
+    }
+    if (result == 0) {
+        shell_.EnableTimer1(true);
+        b->TopSet();
+        return;
+    }
+    b->LimitFG = 0;
+    if (result == 1 || result == 3) {
+        b->EveryDay = in.everyDay ? 1 : 0;
+        b->K_Date = in.everyDay ? EveryDayDeadline(in.time, Now()) : DeadlineAt(in.date, in.time);
+        b->SndName = in.sound;
+    } else {
+        b->K_Date = 0;
+        b->EveryDay = 0;
+    }
+    if (b->K_Date != 0) {
+        b->LimitFG = 0;
+        b->LimitActFG = 0;
+        ColorByDateY(slot);
+        b->PlaySndFG = 0;
+    }
+    shell_.EnableTimer1(true);
+    b->TopSet();
+    if (result == 3 && b->HideFG == 0) {
+        b->HideFG = 2;
+        b->HideAction();
     }
     // The deadline is kept at once, not only at the end of the run.
     store_.SaveData();

@@ -42,6 +42,12 @@ public:
     void CompDate(int slot);
     // The deadline dialog for the text note in `slot`, its result applied.
     void M_LimitClick(int slot);
+    // The deadline dialog for the image note in `slot`: the same fields,
+    // with no copy of a text to come back to and no colours.
+    void ImageLimitClick(int slot);
+    // Evaluates the deadline of the image note in `slot`; no colour changes,
+    // nothing brought forward, and LimitFG kept where no rule holds.
+    void ColorByDateY(int slot);
     // Deadlines are checked at all (a colour rule or the date check is on).
     bool CheckingOn() const;
     // A schedule date inserted in the editor for the note in `slot`: `day`

@@ -13,6 +13,7 @@
 #include "app/ShowMsg.h"
 #include "base/FileOps.h"
 #include "dates/DateTime.h"
+#include "dates/Deadlines.h"
 #include "notes/OnScreen.h"
 #include "notes/PictureLoad.h"
 #include "notes/TBMPKELUPSHI.h"
@@ -101,8 +102,11 @@ SIZE ScreenSize() { return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(
 }  // namespace
 
 void ImageNotesHost::ImageLimitClick(int slot) {
-    // Deadlines of image notes are kept and carried; the dialog serves text
-    // notes. The note's stacking comes back as it was before the dialog.
+    if (store_.dates_) {
+        store_.dates_->ImageLimitClick(slot);
+        return;
+    }
+    // No date handling wired: the note's stacking comes back as it was.
     if (TBMPKELUPSHI* b = store_.ImageNote(slot)) b->TopSet();
 }
 

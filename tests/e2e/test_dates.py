@@ -7,6 +7,8 @@ import struct
 import wave
 from datetime import date, datetime, timedelta
 
+import pytest
+
 from kelup_bench import Q, wait_until
 from test_store import (by_pos, configured, data_path, dde, make_note, note_command, pack_str,  # noqa: F401
                         read_data, seed_options, start_ready, stop, text_file)
@@ -233,3 +235,72 @@ def test_a_daily_deadline_arrives_again_the_next_day(configured):
     assert (h.query(Q.SoundsPlayed), h.query(Q.Blinks)) == (1, 1)
     stop(h)
     assert abs(read_data(h).notes[0].k_date - (nine + 2)) < 1e-6
+
+
+# ---- deadlines of image notes ----------------------------------------------------------
+
+ID_B_M_Limit = 7410
+
+
+def image_record_due(path: str, k_date: float, sound: str, **kw) -> bytes:
+    """A stored image note's record carrying a deadline and its sound."""
+    from test_images import image_record_bytes
+    rec = image_record_bytes(path, **kw)
+    plain = struct.pack("<d", 0) + pack_str("") + pack_str("")
+    assert rec.endswith(plain)
+    return rec[:-len(plain)] + struct.pack("<d", k_date) + pack_str(sound) + pack_str("")
+
+
+def test_an_arrived_image_deadline_sounds_once_and_brings_the_hidden_note_back(configured):
+    from test_images import PICS, bmp, image_notes, image_records, put, wait_image_notes, write_data_file
+    h = configured
+    deadline_options(h, LimitAction=1)
+    pic = put(h, PICS + "due.bmp", bmp(80, 60))
+    ding = write_wav(h, "ding.wav")
+    write_data_file(h, [image_record_due(pic, serial_time(DUE), ding, left=300, top=200, width=80, h_org=60,
+                                         hidden=2)])
+    start_ready(h)
+    assert image_notes(h) == []
+
+    # Not yet due: nothing happens, the note stays in the menu.
+    update_at(h, DUE - timedelta(hours=1))
+    assert image_notes(h) == []
+    assert (h.query(Q.SoundsPlayed), h.query(Q.Blinks)) == (0, 0)
+    # Due: its sound is asked for, it blinks and comes back out of the menu.
+    update_at(h, DUE + timedelta(minutes=5))
+    assert (h.query(Q.SoundsPlayed), h.query(Q.Blinks)) == (1, 1)
+    wait_image_notes(h, 1)
+    # Later updates play no sound again.
+    update_at(h, DUE + timedelta(minutes=10))
+    assert h.query(Q.SoundsPlayed) == 1
+    stop(h)
+    rec = image_records(h)[0]
+    assert rec.hidden == 0
+    assert (rec.k_date, rec.snd_name) == (serial_time(DUE), ding)
+
+
+@pytest.mark.parametrize("stored, button, hidden", [
+    (0, "セットして非表示", 2),              # a new deadline, today as the dialog shows it; hidden into the menu
+    (serial_time(DUE), "リセット", 0),       # the deadline removed; the note stays shown
+])
+def test_the_deadline_dialog_of_an_image_note_is_kept_in_the_data_file(configured, stored, button, hidden):
+    from test_images import PICS, bmp, image_notes, image_records, put, wait_image_notes, write_data_file
+    h = configured
+    deadline_options(h)
+    pic = put(h, PICS + "plain.bmp", bmp(80, 60))
+    write_data_file(h, [image_record_due(pic, stored, "", left=300, top=200, width=80, h_org=60)])
+    start_ready(h)
+    note = wait_image_notes(h, 1)[0]
+    days = {serial(date.today())}
+
+    h.kl("command", "--hwnd", note["hwnd"], "--id", ID_B_M_Limit)
+    dlg = h.wait_window("期日の設定", visible=True)
+    h.click(None, button, hwnd=dlg["hwnd"])
+    h.wait_gone("期日の設定")
+    days.add(serial(date.today()))
+    wait_until(lambda: len(image_notes(h)) == (0 if hidden else 1), 20, 0.3, what="the image note shown or hidden")
+    # Kept at once, before the program ends.
+    rec = wait_until(lambda: (r := image_records(h)[0]).k_date != stored and r, 20, 0.3, what="the deadline saved")
+    assert (int(rec.k_date) in days) if stored == 0 else rec.k_date == 0
+    assert rec.hidden == hidden
+    stop(h)
