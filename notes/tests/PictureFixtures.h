@@ -17,7 +17,7 @@ namespace kelup::testpic {
 
 // Small JPEGs made here with libjpeg's compressor.
 
-struct JpegSpec {
+struct JpegShape {
     int width, height;
     J_COLOR_SPACE space;     // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK
     bool progressive = false;
@@ -25,7 +25,7 @@ struct JpegSpec {
 };
 
 // `fillRow(y, row)` fills a row's components in the input colour space.
-inline std::vector<std::uint8_t> MakeJpegRows(const JpegSpec& spec, const std::function<void(int, std::uint8_t*)>& fillRow) {
+inline std::vector<std::uint8_t> MakeJpegRows(const JpegShape& shape, const std::function<void(int, std::uint8_t*)>& fillRow) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -33,16 +33,16 @@ inline std::vector<std::uint8_t> MakeJpegRows(const JpegSpec& spec, const std::f
     unsigned char* mem = nullptr;
     unsigned long memSize = 0;
     jpeg_mem_dest(&c, &mem, &memSize);
-    c.image_width = static_cast<JDIMENSION>(spec.width);
-    c.image_height = static_cast<JDIMENSION>(spec.height);
-    c.in_color_space = spec.space;
-    c.input_components = spec.space == JCS_GRAYSCALE ? 1 : spec.space == JCS_CMYK ? 4 : 3;
+    c.image_width = static_cast<JDIMENSION>(shape.width);
+    c.image_height = static_cast<JDIMENSION>(shape.height);
+    c.in_color_space = shape.space;
+    c.input_components = shape.space == JCS_GRAYSCALE ? 1 : shape.space == JCS_CMYK ? 4 : 3;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 95, TRUE);
-    if (spec.progressive) jpeg_simple_progression(&c);
-    if (spec.space == JCS_CMYK) c.write_Adobe_marker = spec.adobe ? TRUE : FALSE;
+    if (shape.progressive) jpeg_simple_progression(&c);
+    if (shape.space == JCS_CMYK) c.write_Adobe_marker = shape.adobe ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(spec.width) * c.input_components);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(shape.width) * c.input_components);
     while (c.next_scanline < c.image_height) {
         fillRow(static_cast<int>(c.next_scanline), row.data());
         JSAMPROW r = row.data();
@@ -56,10 +56,10 @@ inline std::vector<std::uint8_t> MakeJpegRows(const JpegSpec& spec, const std::f
 }
 
 // `pixel(x, y, out)` fills one pixel's components.
-inline std::vector<std::uint8_t> MakeJpeg(const JpegSpec& spec, const std::function<void(int, int, std::uint8_t*)>& pixel) {
-    const int n = spec.space == JCS_GRAYSCALE ? 1 : spec.space == JCS_CMYK ? 4 : 3;
-    return MakeJpegRows(spec, [&](int y, std::uint8_t* row) {
-        for (int x = 0; x < spec.width; ++x) pixel(x, y, row + static_cast<std::size_t>(x) * n);
+inline std::vector<std::uint8_t> MakeJpeg(const JpegShape& shape, const std::function<void(int, int, std::uint8_t*)>& pixel) {
+    const int n = shape.space == JCS_GRAYSCALE ? 1 : shape.space == JCS_CMYK ? 4 : 3;
+    return MakeJpegRows(shape, [&](int y, std::uint8_t* row) {
+        for (int x = 0; x < shape.width; ++x) pixel(x, y, row + static_cast<std::size_t>(x) * n);
     });
 }
 
