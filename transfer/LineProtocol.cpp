@@ -1,5 +1,7 @@
 #include "transfer/LineProtocol.h"
 
+#include "transfer/ChunkPipe.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -114,21 +116,27 @@ ServeResult ServeTransfer(ByteStream& conn, std::uint64_t expectedSize, ReceiveT
         r.status = ServeStatus::TargetFailed;
         return r;
     }
-    std::vector<char> chunk(std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(expectedSize, 1))));
+    // The file is written on a thread of its own while the next chunk comes in.
+    ChunkPipe toFile([&target](const char* d, std::size_t n) { return target.Write(d, n); },
+                     std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(expectedSize, 1))));
     while (r.received < expectedSize) {
-        std::size_t want = std::size_t(std::min<std::uint64_t>(chunk.size(), expectedSize - r.received));
-        std::ptrdiff_t got = reader.ReadSome(chunk.data(), want);
+        char* chunk = toFile.Take();
+        if (!chunk) break;   // the disk failed
+        std::size_t want = std::size_t(std::min<std::uint64_t>(toFile.ChunkSize(), expectedSize - r.received));
+        std::ptrdiff_t got = reader.ReadSome(chunk, want);
         if (got <= 0) {
+            toFile.Close();
             target.Discard();
             r.status = ServeStatus::ShortStream;
             return r;
         }
-        if (!target.Write(chunk.data(), std::size_t(got))) {
-            target.Discard();
-            r.status = ServeStatus::TargetFailed;
-            return r;
-        }
+        toFile.Push(std::size_t(got));
         r.received += std::uint64_t(got);
+    }
+    if (!toFile.Close()) {
+        target.Discard();
+        r.status = ServeStatus::TargetFailed;
+        return r;
     }
     if (!target.Finish()) {
         target.Discard();
@@ -152,15 +160,24 @@ SendStatus SendTransfer(ByteStream& conn, SendSource& source, std::uint64_t size
     if (!WriteLine(conn, XferSizeLine(size))) return SendStatus::ConnectionLost;
     if (reader.ReadLine(line) != LineReader::Result::Line || TrimXferLine(line) != "SIZEOK") return SendStatus::BadSizeOk;
     // 4. Exactly the size said, however the file changed meanwhile.
-    std::vector<char> chunk(std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(size, 1))));
+    // The connection is fed on a thread of its own while the next chunk is read.
+    ChunkPipe toPeer([&conn](const char* d, std::size_t n) { return conn.Write(d, n); },
+                     std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(size, 1))));
     std::uint64_t sent = 0;
     while (sent < size) {
-        std::size_t want = std::size_t(std::min<std::uint64_t>(chunk.size(), size - sent));
-        std::ptrdiff_t got = source.Read(chunk.data(), want);
-        if (got <= 0) return SendStatus::SourceFailed;
-        if (!conn.Write(chunk.data(), std::size_t(got))) return SendStatus::ConnectionLost;
+        char* chunk = toPeer.Take();
+        if (!chunk) return SendStatus::ConnectionLost;
+        std::size_t want = std::size_t(std::min<std::uint64_t>(toPeer.ChunkSize(), size - sent));
+        std::ptrdiff_t got = source.Read(chunk, want);
+        if (got <= 0) {
+            // What was read goes out still; the peer sees a short stream.
+            toPeer.Close();
+            return SendStatus::SourceFailed;
+        }
+        toPeer.Push(std::size_t(got));
         sent += std::uint64_t(got);
     }
+    if (!toPeer.Close()) return SendStatus::ConnectionLost;
     if (reader.ReadLine(line) != LineReader::Result::Line || TrimXferLine(line) != "RECVEND") return SendStatus::NoRecvEnd;
     return SendStatus::Sent;
 }

@@ -265,5 +265,25 @@ TEST(SendTransfer, AFileShorterThanItsSizeIsAFailure) {
     EXPECT_EQ(SendTransfer(server, file, 10), SendStatus::SourceFailed);
 }
 
+// A connection that breaks after `room` bytes.
+struct BreakingServer : Scripted {
+    std::size_t room;
+    BreakingServer(std::string in, std::size_t r) : Scripted(std::move(in)), room(r) {}
+    bool Write(const char* d, std::size_t n) override {
+        if (n > room) return false;
+        room -= n;
+        return Scripted::Write(d, n);
+    }
+};
+
+TEST(SendTransfer, ABrokenConnectionStopsReadingTheFile) {
+    const std::string body = Payload(kXferChunk * 20);
+    const std::string head = Line(kXferHello) + Line(XferSizeLine(body.size()));
+    BreakingServer server(Line(kXferReady) + Line(kXferSizeOk) + Line(kXferRecvEnd), head.size() + kXferChunk);
+    StringSource file(body);
+    EXPECT_EQ(SendTransfer(server, file, body.size()), SendStatus::ConnectionLost);
+    EXPECT_LT(file.at, body.size()) << "the rest of the file is not read for nothing";
+}
+
 }  // namespace
 }  // namespace kelup
