@@ -36,19 +36,21 @@ public:
 protected:
     static void RegisterClassOnce(const wchar_t* className, UINT style = 0, HICON icon = nullptr,
                                   HBRUSH background = nullptr) {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
         if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) return;
         RegisterClassNow(className, style, icon, background);
     }
     // The icon is a resource of the program, loaded only when the class is new.
     static void RegisterClassOnce(const wchar_t* className, UINT style, const wchar_t* iconName) {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
         if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &wc)) return;
         RegisterClassNow(className, style, LoadIconW(GetModuleHandleW(nullptr), iconName), nullptr);
     }
 
     static void RegisterClassNow(const wchar_t* className, UINT style, HICON icon, HBRUSH background) {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.style = style;
         wc.lpfnWndProc = &BaseWindow::WndProc;

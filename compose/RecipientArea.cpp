@@ -18,6 +18,7 @@
 #include "base/FileOps.h"
 #include "base/InputQuery.h"
 #include "compose/RecipientIcons.h"
+#include "net/LocalNow.h"
 #include "net/PacketText.h"
 #include "net/PacketTime.h"
 #include "res/resource.h"
@@ -174,10 +175,7 @@ void TInputEditer::WriteRecentFile() {
 }
 
 void TInputEditer::AddRecentRecipients(const std::vector<std::wstring>& entries) {
-    SYSTEMTIME st{};
-    GetLocalTime(&st);
-    LocalDateTime now{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-    AddRecent(recent_, entries, DosDateTime(now));
+    AddRecent(recent_, entries, DosDateTime(LocalNow()));
 }
 
 // --- The search and the tree -------------------------------------------------------

@@ -39,14 +39,4 @@ std::wstring AppendedLines(const std::vector<std::wstring>& lines, bool afterTex
     return out;
 }
 
-bool OpensWithoutAsking(std::wstring_view link) {
-    auto startsWith = [&](std::wstring_view prefix) {
-        if (link.size() <= prefix.size()) return false;
-        for (size_t i = 0; i < prefix.size(); ++i)
-            if (std::towlower(link[i]) != prefix[i]) return false;
-        return true;
-    };
-    return startsWith(L"http://") || startsWith(L"https://") || startsWith(L"mailto:");
-}
-
 }  // namespace kelup

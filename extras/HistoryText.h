@@ -28,9 +28,4 @@ std::wstring DayLogAppendix(const std::vector<std::wstring>& transcript, bool fi
 // new paragraph.
 std::wstring AppendedLines(const std::vector<std::wstring>& lines, bool afterText);
 
-// Web and mail addresses open at a click; anything else (a program, a file,
-// a share) is asked about first, since the text may come from another
-// computer.
-bool OpensWithoutAsking(std::wstring_view link);
-
 }  // namespace kelup

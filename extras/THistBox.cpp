@@ -13,6 +13,7 @@
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
 #include "base/FileOps.h"
+#include "base/Links.h"
 #include "extras/HistoryText.h"
 #include "notes/RichText.h"
 #include "res/resource.h"
@@ -325,7 +326,7 @@ void THistBox::OnLink(const ENLINK& link) {
     if (buf.empty()) return;
     // The text may have come from another computer: only web and mail
     // addresses open at once; a program or a file is asked about first.
-    if (!OpensWithoutAsking(buf) &&
+    if (!OpensUnasked(buf) &&
         ShowMsg(L"次のリンクを開きますか？\r" + buf, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, hwnd_) != IDYES)
         return;
     ShellExecuteW(hwnd_, L"open", buf.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

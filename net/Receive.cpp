@@ -8,6 +8,7 @@
 #include "app/AppWindow.h"
 #include "app/ShowMsg.h"
 #include "net/Identity.h"
+#include "net/LocalNow.h"
 #include "net/NativePacket.h"
 #include "net/Transcript.h"
 
@@ -15,17 +16,7 @@ namespace kelup {
 
 namespace {
 
-std::wstring NowText() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    return FormatDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
-}
-
-LocalDateTime NowLocal() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-}
+std::wstring NowText() { return FormatDateTime(LocalNow()); }
 
 const wchar_t kMakeFailed[] = L"付箋紙を受信しましたが，付箋紙の生成に失敗しました。";
 
@@ -65,7 +56,7 @@ void Lan::OnIpMsgMessage(const IpMsgPacket& p, const std::wstring& source) {
     if (!IpMsgAutoReply(p.command)) SendResultP(1, source, p.packetNo);
     if (!sink_) return;
     // 3. - 7.
-    ReceivedNote note = PlanIpMsgNote(p, source, lists, Config, NowLocal());
+    ReceivedNote note = PlanIpMsgNote(p, source, lists, Config, LocalNow());
     std::vector<std::wstring> lines;
     int slot = sink_->TextSlotFree() ? sink_->MakeOther(note, lines) : kNoFreeSlot;
     if (slot == kNoFreeSlot) {

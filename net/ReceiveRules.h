@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Links.h"
 #include "net/IpMsgPacket.h"
 #include "net/NativePacket.h"
 #include "net/PacketTime.h"
@@ -110,10 +111,8 @@ ReceiptNotice ReadReceiptNotice(ReceiptKind kind, std::wstring_view opener, std:
 std::wstring IpMsgOpener(const SendLists& lists, std::wstring_view source, std::wstring_view user,
                          std::wstring_view host);
 
-// Targets a note may hand to the shell without asking: web and mail
-// addresses. Anything else from a note that came from another computer is
-// opened only after the user agreed.
-bool OpensUnasked(std::wstring_view target);
+// A note's link asks first when the note came from another computer and
+// the link is not a web or mail address.
 inline bool OpenNeedsQuestion(std::wstring_view target, std::wstring_view senderAddr) {
     return !senderAddr.empty() && !OpensUnasked(target);
 }

@@ -11,18 +11,13 @@
 #include "app/DateText.h"
 #include "app/ShowMsg.h"
 #include "base/Cp932.h"
+#include "net/LocalNow.h"
 #include "net/NativePacket.h"
 #include "net/Transcript.h"
 
 namespace kelup {
 
 namespace {
-
-LocalDateTime LocalNow() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-}
 
 // RTF with every line ended by CR LF, as it travels.
 std::wstring RtfWithCrLf(const std::string& rtf) {

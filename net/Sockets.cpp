@@ -12,18 +12,13 @@
 #include "net/Discovery.h"
 #include "net/Identity.h"
 #include "net/IpMsgPacket.h"
+#include "net/LocalNow.h"
 #include "net/NativePacket.h"
 #include "net/PacketText.h"
 
 namespace kelup {
 
 namespace {
-
-LocalDateTime LocalNow() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-}
 
 sockaddr_in AddrOf(const std::wstring& ip, int port) {
     sockaddr_in a{};

@@ -11,6 +11,7 @@
 #include "base/FileOps.h"
 #include "dates/DateTime.h"
 #include "dates/Deadlines.h"
+#include "net/LocalNow.h"
 #include "net/OutgoingNote.h"
 #include "notes/RichText.h"
 #include "net/Transcript.h"
@@ -111,9 +112,7 @@ EditResult NoteStore::RunEditor(int slot, int sendMode, bool newNote) {
         EditResultSet(note, r);
         // A received note opened for the first time: its text goes to the history.
         if (unopened && transcript_) {
-            SYSTEMTIME st;
-            GetLocalTime(&st);
-            std::wstring now = FormatDateTime({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond});
+            std::wstring now = FormatDateTime(LocalNow());
             std::vector<std::wstring> lines = ArrivalHistoryLines(now, note->SenderName, note->SenderAddr);
             for (auto& l : HistoryTextLines(RichLines(note->RichEdit1()))) lines.push_back(std::move(l));
             transcript_->AddLines(lines, Transcript::Side::Received);

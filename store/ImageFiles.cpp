@@ -34,18 +34,6 @@ bool SameFolder(const std::wstring& a, const std::wstring& b) {
     return Folded(a) == Folded(b);
 }
 
-std::wstring FreeCopyName(const std::wstring& name, const std::function<bool(const std::wstring&)>& taken) {
-    if (!taken(name)) return name;
-    size_t dot = name.find_last_of(L'.');
-    std::wstring stem = dot == std::wstring::npos || dot == 0 ? name : name.substr(0, dot);
-    std::wstring ext = dot == std::wstring::npos || dot == 0 ? std::wstring() : name.substr(dot);
-    for (int n = 2; n < 10000; ++n) {
-        std::wstring candidate = stem + L"(" + std::to_wstring(n) + L")" + ext;
-        if (!taken(candidate)) return candidate;
-    }
-    return {};
-}
-
 PictureBox ReceivedPictureSize(PictureBox announced, PictureBox picture, PictureBox screen) {
     PictureBox box = announced.width > 0 && announced.height > 0 ? announced : picture;
     if (box.width <= 0 || box.height <= 0) return PictureBox{200, 200};

@@ -3,7 +3,6 @@
 // the data folder, which folder a picture lies in, and the size a received
 // picture is shown at.
 
-#include <functional>
 #include <string>
 
 namespace kelup {
@@ -15,10 +14,6 @@ std::wstring NameOfPath(const std::wstring& path);
 // Whether two folders are the same, as Windows compares names: case and the
 // kind and number of trailing separators do not matter.
 bool SameFolder(const std::wstring& a, const std::wstring& b);
-
-// `name` when `taken` says it is free, else "name(2).ext", "name(3).ext", ...
-// the first one free. Empty when none of a great many is.
-std::wstring FreeCopyName(const std::wstring& name, const std::function<bool(const std::wstring&)>& taken);
 
 struct PictureBox {
     int width = 0, height = 0;

@@ -11,6 +11,7 @@
 
 #include "app/AppWindow.h"
 #include "app/ShowMsg.h"
+#include "base/FileNames.h"
 #include "base/FileOps.h"
 #include "dates/DateTime.h"
 #include "dates/Deadlines.h"
@@ -308,7 +309,7 @@ int NoteStore::DropPicture(const std::wstring& path) {
         return slot;
     // Another note's picture may have the same name: the copy takes a free
     // one and never replaces a file that is there.
-    std::wstring name = FreeCopyName(NameOfPath(path),
+    std::wstring name = FreeFileName(NameOfPath(path),
                                      [&](const std::wstring& n) { return FileExists(Path.DataDir + n); });
     std::wstring target = Path.DataDir + name;
     if (name.empty() || !CopyFileW(path.c_str(), target.c_str(), TRUE)) {

@@ -14,10 +14,12 @@
 #include "base/Messages.h"
 #include "dates/DateTime.h"
 #include "net/Identity.h"
+#include "net/LocalNow.h"
 #include "net/NativePacket.h"
 #include "net/PacketTime.h"
 #include "res/resource.h"
 #include "transfer/TransferEvent.h"
+#include "base/FileNames.h"
 #include "transfer/TransferRules.h"
 
 namespace kelup {
@@ -53,12 +55,6 @@ std::wstring NameOf(const std::wstring& path) {
 std::wstring StemOf(const std::wstring& name) {
     std::size_t dot = name.rfind(L'.');
     return dot == std::wstring::npos ? name : name.substr(0, dot);
-}
-
-LocalDateTime LocalNowValue() {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
 }  // namespace
@@ -245,7 +241,7 @@ bool Transfer::StartListener() {
     if (s == INVALID_SOCKET) return false;
     // A temporary file of its own beside the data file.
     const std::wstring folder = shell_.Path().DataDir;
-    const std::uint32_t stamp = DosDateTime(LocalNowValue());
+    const std::uint32_t stamp = DosDateTime(LocalNow());
     std::wstring temp;
     for (int attempt = 1; attempt < 1000; ++attempt) {
         temp = folder + TempReceiveName(stamp, attempt);

@@ -67,19 +67,6 @@ std::wstring PictureExtension(std::wstring_view announced) {
     return L"";
 }
 
-std::wstring FreeFileName(std::wstring_view name, const std::function<bool(const std::wstring&)>& exists) {
-    std::wstring candidate(name);
-    if (!exists(candidate)) return candidate;
-    std::size_t dot = ExtensionAt(name);
-    std::wstring_view stem = name.substr(0, dot == std::wstring_view::npos ? name.size() : dot);
-    std::wstring_view ext = dot == std::wstring_view::npos ? std::wstring_view() : name.substr(dot);
-    for (int n = 2; n < 100000; ++n) {
-        candidate = std::wstring(stem) + L"(" + std::to_wstring(n) + L")" + std::wstring(ext);
-        if (!exists(candidate)) return candidate;
-    }
-    return {};
-}
-
 std::wstring TempReceiveName(std::uint32_t dosDateTime, int attempt) {
     std::wstring name = std::to_wstring(dosDateTime);
     if (attempt > 1) name += L"_" + std::to_wstring(attempt);

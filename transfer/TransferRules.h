@@ -3,7 +3,6 @@
 // a received file is kept under.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -49,10 +48,6 @@ std::wstring AnnouncedFileName(std::wstring_view path, std::size_t maxChars);
 // is one of the pictures an image note shows (bitmap, JPEG, icon); empty
 // otherwise, and such an announcement is unusable.
 std::wstring PictureExtension(std::wstring_view announced);
-
-// `name`, or the first of "stem(2).ext", "stem(3).ext", ... that `exists`
-// says is free (the number goes before the last "."); empty when none is.
-std::wstring FreeFileName(std::wstring_view name, const std::function<bool(const std::wstring&)>& exists);
 
 // The temporary file of a reception: the DOS date-time as a decimal number
 // and ".~mp"; later attempts add "_2", "_3", ...

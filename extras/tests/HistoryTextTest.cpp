@@ -39,21 +39,6 @@ TEST(HistoryText, AppendedLinesBreakAtEachLineAndInsideOne) {
     for (const Case& c : cases) EXPECT_EQ(AppendedLines(c.lines, c.afterText), c.expected);
 }
 
-TEST(HistoryText, OnlyWebAndMailAddressesOpenWithoutAsking) {
-    struct Case {
-        const wchar_t* link;
-        bool direct;
-    };
-    const Case cases[] = {
-        {L"http://example.com/", true},     {L"HTTPS://example.com/a?b", true},
-        {L"mailto:a@example.com", true},    {L"file://C:/windows/system32/cmd.exe", false},
-        {L"C:\\windows\\notepad.exe", false}, {L"\\\\server\\share\\run.bat", false},
-        {L"ftp://example.com/", false},     {L"http://", false},
-        {L"javascript:alert(1)", false},    {L"", false},
-    };
-    for (const Case& c : cases) EXPECT_EQ(OpensWithoutAsking(c.link), c.direct) << c.link;
-}
-
 TEST(HistoryText, HeaderCarriesTheDate) { EXPECT_EQ(TranscriptHeader(L"2026/12/08"), L"会話の履歴 2026/12/08"); }
 
 }  // namespace

@@ -31,17 +31,6 @@ TEST(ImageFiles, PathsSplitIntoFolderAndName) {
     EXPECT_EQ(NameOfPath(L"a.jpg"), L"a.jpg");
 }
 
-TEST(ImageFiles, CopyNamesNeverTakeANameInUse) {
-    std::set<std::wstring> inFolder{L"photo.jpg", L"photo(2).jpg", L"noext", L"x.tar.gz"};
-    auto taken = [&](const std::wstring& n) { return inFolder.count(n) != 0; };
-    EXPECT_EQ(FreeCopyName(L"new.jpg", taken), L"new.jpg");
-    EXPECT_EQ(FreeCopyName(L"photo.jpg", taken), L"photo(3).jpg");
-    EXPECT_EQ(FreeCopyName(L"noext", taken), L"noext(2)");
-    EXPECT_EQ(FreeCopyName(L"x.tar.gz", taken), L"x.tar(2).gz");
-    // Nothing free at all: no name rather than one in use.
-    EXPECT_EQ(FreeCopyName(L"a.jpg", [](const std::wstring&) { return true; }), L"");
-}
-
 TEST(ImageFiles, ReceivedPicturesFitTheScreen) {
     struct Case {
         PictureBox announced, picture, screen, shown;

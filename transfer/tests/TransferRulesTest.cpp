@@ -88,16 +88,6 @@ TEST(PictureExtension, OnlyPicturesAnImageNoteShows) {
     for (const auto& c : cases) EXPECT_EQ(PictureExtension(c.in), c.out) << c.in;
 }
 
-TEST(FreeFileName, NumbersBeforeTheExtension) {
-    std::set<std::wstring> present{L"a.txt", L"a(2).txt", L"noext", L"x.tar.gz"};
-    auto exists = [&](const std::wstring& n) { return present.count(n) > 0; };
-    EXPECT_EQ(FreeFileName(L"a.txt", exists), L"a(3).txt");
-    EXPECT_EQ(FreeFileName(L"b.txt", exists), L"b.txt");
-    EXPECT_EQ(FreeFileName(L"noext", exists), L"noext(2)");
-    EXPECT_EQ(FreeFileName(L"x.tar.gz", exists), L"x.tar(2).gz");
-    EXPECT_EQ(FreeFileName(L"a.txt", [](const std::wstring&) { return true; }), L"");
-}
-
 TEST(TempReceiveName, DosTimeAndAttempt) {
     EXPECT_EQ(TempReceiveName(1479163930u), L"1479163930.~mp");
     EXPECT_EQ(TempReceiveName(1479163930u, 3), L"1479163930_3.~mp");
