@@ -146,7 +146,8 @@ void Layout(HWND dlg, MsgState* st) {
                        DWORD(GetWindowLongPtrW(dlg, GWL_EXSTYLE)));
     int w = wr.right - wr.left, h = wr.bottom - wr.top;
     // Centred on the screen that holds the owner (the primary one when none).
-    MONITORINFO mi{sizeof(mi)};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
     GetMonitorInfoW(MonitorFromWindow(GetWindow(dlg, GW_OWNER), MONITOR_DEFAULTTOPRIMARY), &mi);
     int sx = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2;
     int sy = mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2;
@@ -213,7 +214,8 @@ int ShowMsg(const std::wstring& strMsg, unsigned nType, HWND owner) {
     ReleaseDC(nullptr, dc);
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfWeight = FW_NORMAL;
-    NONCLIENTMETRICSW ncm{sizeof(ncm)};
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof(ncm);
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0))
         lstrcpynW(lf.lfFaceName, ncm.lfMessageFont.lfFaceName, LF_FACESIZE);
     st.buttonFont.reset(CreateFontIndirectW(&lf));

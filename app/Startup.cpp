@@ -44,7 +44,8 @@ std::wstring ReadVersionText() {
 int DetectOsLevel() {
     // GetVersionEx lies to programs without a manifest; the kernel tells the truth.
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-    OSVERSIONINFOW vi{sizeof(vi)};
+    OSVERSIONINFOW vi{};
+    vi.dwOSVersionInfoSize = sizeof(vi);
     auto fn = reinterpret_cast<RtlGetVersionFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
     if (!fn || fn(&vi) != 0) return 9;

@@ -54,7 +54,7 @@ void Person(Pens& p, COLORREF body, int headTop = 3) {
 }
 
 void Draw(HDC dc, int image) {
-    Pens p{dc};
+    Pens p{dc, {}, {}};
     switch (image) {
         case 0:   // all peers: the network
             p.Ellipse(2, 2, 22, 22, RGB(90, 160, 230), RGB(20, 70, 140));
@@ -147,7 +147,12 @@ HIMAGELIST MakeSendListImages() {
         const bool grey = (i >= 11 && i <= 18) || i == 20;
         const int source = i == 20 ? 19 : grey ? i - 8 : i;
         BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), kS, -kS, 1, 32, BI_RGB};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = kS;
+        bi.bmiHeader.biHeight = -kS;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
         AutoBitmap bmp(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bmp) continue;

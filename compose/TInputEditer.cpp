@@ -150,7 +150,8 @@ bool TInputEditer::Create() {
 }
 
 void TInputEditer::FormCreate() {
-    NONCLIENTMETRICSW ncm{sizeof(ncm)};
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof(ncm);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
     uiFont_.reset(CreateFontIndirectW(&ncm.lfMessageFont));
     LOGFONTW big = ncm.lfMessageFont;
@@ -312,7 +313,8 @@ void TInputEditer::MakeToolbars() {
     for (int size : {6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 28, 32, 36, 40, 48, 56, 72, 96, 128})
         SendMessageW(fontSize_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(size).c_str()));
     for (HWND combo : {fontName_, fontSize_}) {
-        COMBOBOXINFO ci{sizeof(ci)};
+        COMBOBOXINFO ci{};
+        ci.cbSize = sizeof(ci);
         if (GetComboBoxInfo(combo, &ci) && ci.hwndItem)
             SetWindowSubclass(ci.hwndItem, ComboEditProc, GetDlgCtrlID(combo), reinterpret_cast<DWORD_PTR>(this));
     }

@@ -22,7 +22,8 @@ void OpenInEditor(Shell& shell, const std::wstring& file) {
     auto line = EditorCommandLine(shell.Config().Editer, file);
     bool started = false;
     if (line) {
-        STARTUPINFOW si{sizeof(si)};
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
         si.dwFlags = STARTF_USESHOWWINDOW;
         si.wShowWindow = SW_SHOW;
         PROCESS_INFORMATION pi{};

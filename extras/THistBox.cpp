@@ -76,7 +76,9 @@ void THistBox::Create() {
               CW_USEDEFAULT, CW_USEDEFAULT, 600, 400, shell_.App().Handle());
     if (!hwnd_) return;
 
-    NONCLIENTMETRICSW ncm{sizeof(ncm)};
+    NONCLIENTMETRICSW ncm{};
+
+    ncm.cbSize = sizeof(ncm);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
     uiFont_.reset(CreateFontIndirectW(&ncm.lfMessageFont));
 

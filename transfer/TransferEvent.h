@@ -10,8 +10,8 @@ namespace kelup {
 
 struct TransferEvent {
     enum Kind { Received, ReceiveFailed, ListenerClosed, Sent, SendFailed };
-    Kind kind;
-    unsigned serial;                 // the reception or send it belongs to
+    Kind kind = Received;
+    unsigned serial = 0;             // the reception or send it belongs to
     ServeStatus serve = ServeStatus::Received;
     SendStatus send = SendStatus::Sent;
     int xferKind = 0;                // 6 file, 7 image (sending)

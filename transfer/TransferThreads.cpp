@@ -133,7 +133,9 @@ SOCKET Transfer::OpenListener(int port) {
 
 void Transfer::ListenerThread(Listen job) {
     auto post = [&](TransferEvent::Kind kind, ServeStatus status = ServeStatus::Received) {
-        auto* e = new TransferEvent{kind, job.serial};
+        auto* e = new TransferEvent;
+        e->kind = kind;
+        e->serial = job.serial;
         e->serve = status;
         e->path = job.tempPath;
         if (!PostMessageW(job.window, KM_TRANSFER, 0, reinterpret_cast<LPARAM>(e))) delete e;
@@ -184,7 +186,9 @@ void Transfer::ListenerThread(Listen job) {
 
 void Transfer::ClientThread(Send job) {
     auto post = [&](TransferEvent::Kind kind, SendStatus status) {
-        auto* e = new TransferEvent{kind, job.serial};
+        auto* e = new TransferEvent;
+        e->kind = kind;
+        e->serial = job.serial;
         e->send = status;
         e->xferKind = job.kind;
         if (!PostMessageW(job.window, KM_TRANSFER, 0, reinterpret_cast<LPARAM>(e))) delete e;

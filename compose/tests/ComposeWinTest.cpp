@@ -301,7 +301,9 @@ TEST_F(ComposeWin, ClosingCommandsGiveTheirResults) {
         EXPECT_EQ(lines[0], L"日本語 typed");
         EXPECT_EQ(lines[1], L"one");
         EXPECT_EQ(host_.made.size(), c.command == ID_E_NewNote ? 1u : 0u);
-        if (!host_.made.empty()) EXPECT_EQ(host_.made[0], lines);
+        if (!host_.made.empty()) {
+            EXPECT_EQ(host_.made[0], lines);
+        }
         EXPECT_FALSE(IsWindowVisible(compose_->EditorHandle()));
         EXPECT_FALSE(compose_->EditorOpen());
         // One window, made once and shown again.
@@ -420,7 +422,8 @@ TEST_F(ComposeWin, FontSizeBoxAppliesOnlySensibleSizes) {
         EditDriven(*compose_, Request("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 sized text}"),
                    {Ready(), Check([&](HWND e) {
                         SendMessageW(Memo(e), EM_SETSEL, 0, -1);
-                        COMBOBOXINFO ci{sizeof(ci)};
+                        COMBOBOXINFO ci{};
+                        ci.cbSize = sizeof(ci);
                         ASSERT_TRUE(GetComboBoxInfo(GetDlgItem(e, ID_E_FontSize), &ci));
                         SetWindowTextW(ci.hwndItem, c.typed);
                         SendMessageW(ci.hwndItem, WM_KEYDOWN, VK_RETURN, 0);
@@ -912,7 +915,11 @@ TEST_F(RecipientArea, PeersChosenFromTheGroupsAreWhatTheSendReads) {
              HTREEITEM root = TreeView_GetRoot(tree);
              for (HTREEITEM h = TreeView_GetChild(tree, root); h; h = TreeView_GetNextSibling(tree, h)) {
                  wchar_t text[128] = L"";
-                 TVITEMW item{TVIF_TEXT, h, 0, 0, text, 128};
+                 TVITEMW item{};
+                 item.mask = TVIF_TEXT;
+                 item.hItem = h;
+                 item.pszText = text;
+                 item.cchTextMax = 128;
                  TreeView_GetItem(tree, &item);
                  groups.push_back(text);
              }

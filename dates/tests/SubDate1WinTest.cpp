@@ -125,7 +125,9 @@ TEST(SubDate1Win, ConfirmingAndCancelling) {
         EXPECT_EQ(r.ScheduleResult, c.result);
         EXPECT_EQ(r.ScheduleFormat, c.format);
         EXPECT_EQ(r.ScheduleAsDeadline, c.asDeadline);
-        if (c.result == 1) EXPECT_EQ(EncodeDateTime(r.day), TodayAsDate());
+        if (c.result == 1) {
+            EXPECT_EQ(EncodeDateTime(r.day), TodayAsDate());
+        }
     }
 }
 

@@ -132,9 +132,11 @@ TEST_F(HistoryWindow, EntriesTakeTheColourOfTheirSideAndKeepItWhenColoursChange)
     const COLORREF colours[] = {RGB(0, 0, 255), RGB(0, 0, 255), RGB(0, 0, 255), RGB(0, 0, 255), RGB(0, 0, 255),
                                 RGB(0, 0, 255), RGB(0, 128, 0), RGB(0, 128, 0), RGB(0, 128, 0), RGB(0, 128, 0),
                                 RGB(200, 0, 0)};
-    for (int i = 1; i < int(lines.size()); ++i)
-        if (!lines[size_t(i)].empty() && lines[size_t(i)] != L" ")
+    for (int i = 1; i < int(lines.size()); ++i) {
+        if (!lines[size_t(i)].empty() && lines[size_t(i)] != L" ") {
             EXPECT_EQ(ColourOfLine(re, i), colours[i]) << "line " << i;
+        }
+    }
 
     // A cancelled colour dialog changes nothing.
     shell.nextColour = -1;

@@ -70,7 +70,9 @@ TEST(NetLogText, EditorCommandLineFitsIn255BytesOrIsRefused) {
         std::wstring wide(size_t(chars), L'あ');
         auto r = EditorCommandLine(editor, wide);
         EXPECT_EQ(r.has_value(), fits) << chars;
-        if (r) EXPECT_LE(ToCp932(*r).size(), kEditorCommandMax);
+        if (r) {
+            EXPECT_LE(ToCp932(*r).size(), kEditorCommandMax);
+        }
     }
 }
 

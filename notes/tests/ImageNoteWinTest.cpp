@@ -369,7 +369,9 @@ TEST_F(ImageNote, RedrawReadsThePictureAgainAndKeepsTheSize) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DeleteFileW(path.c_str());
-        if (c.fileThere) ASSERT_TRUE(SaveBitmapFile(TwoColourPicture(40, 20, c.written, c.written), path));
+        if (c.fileThere) {
+            ASSERT_TRUE(SaveBitmapFile(TwoColourPicture(40, 20, c.written, c.written), path));
+        }
         note->HideFG = c.hideFG;
         if (c.hideFG != 0) note->HideAction();
         note->RePaintBmp();
@@ -404,7 +406,7 @@ TEST_F(ImageNote, CopiedPictureIsTakenBackFromTheClipboard) {
     TBMPKELUPSHI other;
     RECT place{500, 100, 800, 300};
     ASSERT_TRUE(other.Create(nullptr, 8, false, &otherHost, &place));
-    other.Bmpname = L"C:\data\old.bmp";
+    other.Bmpname = L"C:\\data\\old.bmp";
     other.SetTitle(L"前の絵");
     other.ShowTitle(true);
     ASSERT_TRUE(other.M_ClipClick());
@@ -503,7 +505,9 @@ TEST_F(ImageNote, DroppedFiles) {
         ASSERT_TRUE(driver.Finish());
         if (c.made) EXPECT_EQ(host.made, std::vector<std::wstring>{c.made});
         else EXPECT_TRUE(host.made.empty());
-        if (c.message) EXPECT_NE(shown.find(c.message), std::wstring::npos) << testing::PrintToString(shown);
+        if (c.message) {
+            EXPECT_NE(shown.find(c.message), std::wstring::npos) << testing::PrintToString(shown);
+        }
         EXPECT_EQ(note->OpenFName, c.associated);
     }
 }

@@ -195,7 +195,9 @@ TEST_F(NoteWindow, WholeTextHintInsideOnlyWhenAskedFor) {
         host.hintShown = false;
         HitAt(c.at.x, c.at.y);
         EXPECT_EQ(host.hintShown, c.shown) << c.toolTipHint << c.toolTipCtrl << " at " << c.at.x;
-        if (c.shown) EXPECT_EQ(host.hint, L"一行目\rsecond line");
+        if (c.shown) {
+            EXPECT_EQ(host.hint, L"一行目\rsecond line");
+        }
     }
     // The frame takes the hint away again, as does hiding the note.
     host.config.ToolTipHint = 1, host.config.ToolTipCtrl = 0;
