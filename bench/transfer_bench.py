@@ -298,11 +298,14 @@ def main() -> int:
                         last = time.monotonic()
                     time.sleep(0.005)
                 box = message_box(b, "からファイルを受信しました。", 1200)
-                t = time.monotonic() - t0
+                asked = time.monotonic()
+                t = asked - t0
                 print(f"copy to copy, consent to question: {rate(args.mib, t)}  ratio {tcp_file / t:4.2f}")
                 if first and last:
                     w = last - first
                     print(f"copy to copy, first to last byte:  {rate(args.mib, w)}  ratio {tcp_file / w:4.2f}")
+                    print(f"  of the rest: consent to first byte {first - t0:.2f} s, last byte to the question seen "
+                          f"{asked - last:.2f} s")
                 print(f"copy to copy, CPU per GiB: sender {(cpu_seconds(a) - cpu_a0) / args.mib * 1024:.2f} s, "
                       f"receiver {(cpu_seconds(b) - cpu_b0) / args.mib * 1024:.2f} s (with the editor and dialogs)")
                 b.click(None, "いいえ", hwnd=box["hwnd"])

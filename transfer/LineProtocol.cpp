@@ -116,9 +116,12 @@ ServeResult ServeTransfer(ByteStream& conn, std::uint64_t expectedSize, ReceiveT
         r.status = ServeStatus::TargetFailed;
         return r;
     }
-    // The file is written on a thread of its own while the next chunk comes in.
+    // The file is written on a thread of its own while the next chunk comes
+    // in; a few chunks in hand ride out the moments the disk holds a write
+    // back.
     ChunkPipe toFile([&target](const char* d, std::size_t n) { return target.Write(d, n); },
-                     std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(expectedSize, 1))));
+                     std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(expectedSize, 1))),
+                     kXferChunksInHand);
     while (r.received < expectedSize) {
         char* chunk = toFile.Take();
         if (!chunk) break;   // the disk failed

@@ -22,6 +22,8 @@ inline constexpr std::string_view kXferRecvEnd = "RECVEND         ";
 inline constexpr std::size_t kXferMaxLine = 128;
 // What is moved at once between the connection and the file.
 inline constexpr std::size_t kXferChunk = 1u << 20;
+// Chunks the receiver holds between the connection and the file.
+inline constexpr std::size_t kXferChunksInHand = 8;
 
 // "SIZE" + decimal size + "/".
 std::string XferSizeLine(std::uint64_t size);
