@@ -45,9 +45,9 @@ def main() -> int:
     ready, applied, bare = [], [], []
     try:
         h.seed_config({"COMMON": {"SavePath": "", "UseNetwork": "1"}})
-        if not args.managed:
+        if args.managed:
             subprocess.run([*h.wine_wrapper, WINE64, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed",
-                            "/d", "N", "/f"], env=h.env, check=True, stdin=subprocess.DEVNULL,
+                            "/d", "Y", "/f"], env=h.env, check=True, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
         h.start()
         h.wait_ready(120)

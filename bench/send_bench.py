@@ -32,15 +32,15 @@ from test_send import write_and_send  # noqa: E402
 
 
 def start_unmanaged(net, name: str, managed: bool, **settings):
-    """A copy started as the tests start one (test_send.start_host), its
-    windows left unmanaged unless asked: there is no window manager on the
-    bench's display, and Wine then waits 2 s for one each time a captioned
-    window (the editor) is hidden."""
+    """A copy started as the tests start one (test_send.start_host); its
+    windows are left unmanaged as in every test prefix unless asked (there is
+    no window manager on the bench's display, and Wine then waits 2 s for
+    one each time a captioned window, the editor, is hidden)."""
     settings["options"] = {"DisplayMyName": 1, **settings.get("options", {})}
     h = net.host(name, **settings)
-    if not managed:
+    if managed:
         subprocess.run([*h.kh.wine_wrapper, WINE64, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v",
-                        "Managed", "/d", "N", "/f"], env=h.kh.env, check=True, stdin=subprocess.DEVNULL,
+                        "Managed", "/d", "Y", "/f"], env=h.kh.env, check=True, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
     return h.start_ready()
 

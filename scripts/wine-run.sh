@@ -11,6 +11,10 @@ fi
 prefix="$(mktemp -d /tmp/kelup-wtest.XXXXXX)"
 trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; rm -rf "$prefix"
       [[ -n "${KELUP_XVFB_DISPLAY:-}" ]] && pkill -f "^Xvfb $KELUP_XVFB_DISPLAY " 2>/dev/null || true' EXIT
-"$HERE/wine-clone.sh" "$prefix"
+# Windows left to no window manager (see wine-clone.sh) unless
+# KELUP_WINE_MANAGED is set.
+unmanaged=--unmanaged
+[[ -n "${KELUP_WINE_MANAGED:-}" ]] && unmanaged=
+"$HERE/wine-clone.sh" "$prefix" $unmanaged
 export WINEPREFIX="$prefix"
 "$WINE64" "$@"

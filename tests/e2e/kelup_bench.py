@@ -258,7 +258,10 @@ class KelupHost:
         self.prefix = self.tmp / "prefix"
         self.logs = self.tmp / "logs"
         self.logs.mkdir()
-        subprocess.run([str(SCRIPTS / "wine-clone.sh"), str(self.prefix)], check=True,
+        # Windows not left to a window manager (there is none on the
+        # display) unless KELUP_MANAGED is set: see scripts/wine-clone.sh.
+        unmanaged = [] if os.environ.get("KELUP_MANAGED") else ["--unmanaged"]
+        subprocess.run([str(SCRIPTS / "wine-clone.sh"), str(self.prefix), *unmanaged], check=True,
                        stdout=subprocess.DEVNULL, env=self._base_env())
         self.env = dict(self._base_env(), WINEPREFIX=str(self.prefix), DISPLAY=self.display)
         self.user = self._prefix_user()
