@@ -1,5 +1,6 @@
 #include "compose/RecipientIcons.h"
 
+#include "base/Dib.h"
 #include "base/Handles.h"
 
 namespace kelup {
@@ -146,13 +147,7 @@ HIMAGELIST MakeSendListImages() {
         // The greyed pictures are their colour ones, faded.
         const bool grey = (i >= 11 && i <= 18) || i == 20;
         const int source = i == 20 ? 19 : grey ? i - 8 : i;
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bi.bmiHeader.biWidth = kS;
-        bi.bmiHeader.biHeight = -kS;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO bi = TopDownDib32(kS, kS);
         void* bits = nullptr;
         AutoBitmap bmp(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bmp) continue;

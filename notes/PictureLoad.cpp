@@ -5,6 +5,8 @@
 #include <new>
 #include <vector>
 
+#include "base/Dib.h"
+
 namespace kelup {
 
 namespace {
@@ -66,13 +68,7 @@ LoadResult ReadWholeFile(const std::wstring& path, std::vector<std::uint8_t>& by
 
 // A blank 32-bit top-down DIB section.
 AutoBitmap NewDib(int w, int h, std::uint8_t** bits) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(w, h);
     void* p = nullptr;
     AutoBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
     if (!bmp || !p) return AutoBitmap();
@@ -126,13 +122,7 @@ LoadResult FromPixels(const Pixels& px, int fitW, int fitH, LoadedPicture& out) 
         out.height = h;
         return LoadResult::Ok;
     }
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = px.width;
-    bi.bmiHeader.biHeight = -px.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(px.width, px.height);
     return DrawDib(&bi, px.bgra.data(), px.width, px.height, w, h, out);
 }
 

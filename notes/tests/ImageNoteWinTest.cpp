@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Dib.h"
 #include "base/TextInput.h"
 #include "notes/TBMPKELUPSHI.h"
 #include "notes/tests/FakeImageHost.h"
@@ -29,12 +30,7 @@ int H(const RECT& r) { return r.bottom - r.top; }
 
 // A picture of w × h: the left half `left`, the right half `right` (0x00RRGGBB).
 LoadedPicture TwoColourPicture(int w, int h, DWORD left = 0x00FF0000, DWORD right = 0x000000FF) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDownDib32(w, h);
     void* bits = nullptr;
     LoadedPicture p;
     p.bitmap.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -569,12 +565,7 @@ Shot TakeShot(const RECT& r) {
     Shot s{W(r), H(r), std::vector<DWORD>(size_t(W(r)) * size_t(H(r)))};
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = s.w;
-    bi.bmiHeader.biHeight = -s.h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDownDib32(s.w, s.h);
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
