@@ -148,7 +148,24 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (d.next == d.steps.size()) KillTimer(nullptr, d.timer);
 }
 
+// An editor closed a moment ago is off the display before the next one
+// opens: a person never reopens it within the same instant, and Wine with
+// no window manager may otherwise take the focus from the new editor on a
+// late event of the old one.
+void LetTheDisplaySettle() {
+    const ULONGLONG until = GetTickCount64() + 100;
+    MSG msg;
+    while (GetTickCount64() < until) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 EditResult EditDriven(Compose& compose, const EditRequest& request, std::vector<Step> steps) {
+    LetTheDisplaySettle();
     Driver d;
     d.compose = &compose;
     d.steps = std::move(steps);
