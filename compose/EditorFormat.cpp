@@ -5,6 +5,9 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+#include <string>
+
 #include "app/Shell.h"
 #include "res/resource.h"
 
@@ -22,6 +25,14 @@ CHARFORMAT2W SelectionFormat(HWND re) {
 void ApplyFormat(HWND re, CHARFORMAT2W& cf) {
     cf.cbSize = sizeof(cf);
     SendMessageW(re, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+// A font box's text, set only when it changes: every setting repaints the
+// box, and the caret moves through the text far more often than its font.
+void ShowInBox(HWND box, const std::wstring& text) {
+    wchar_t now[LF_FACESIZE + 8] = L"";
+    GetWindowTextW(box, now, int(std::size(now)));
+    if (text != now) SetWindowTextW(box, text.c_str());
 }
 
 }  // namespace
@@ -83,9 +94,9 @@ void TInputEditer::SelectionChanged() {
     show(ID_E_Underline, CFM_UNDERLINE, CFE_UNDERLINE);
     show(ID_E_StrikeOut, CFM_STRIKEOUT, CFE_STRIKEOUT);
     if (GetFocus() != fontSize_ && !IsChild(fontSize_, GetFocus()))
-        SetWindowTextW(fontSize_, (cf.dwMask & CFM_SIZE) ? std::to_wstring(cf.yHeight / 20).c_str() : L"");
+        ShowInBox(fontSize_, (cf.dwMask & CFM_SIZE) ? std::to_wstring(cf.yHeight / 20) : L"");
     if (GetFocus() != fontName_ && !IsChild(fontName_, GetFocus()))
-        SetWindowTextW(fontName_, (cf.dwMask & CFM_FACE) ? cf.szFaceName : L"");
+        ShowInBox(fontName_, (cf.dwMask & CFM_FACE) ? cf.szFaceName : L"");
     PARAFORMAT2 pf{};
     pf.cbSize = sizeof(pf);
     SendMessageW(memo_, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
