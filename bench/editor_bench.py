@@ -15,14 +15,14 @@ reads the figures through its test queries. Prints figures; asserts nothing.
 """
 
 import argparse
+import os
 import statistics
-import subprocess
 import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-from kelup_bench import WINE64, KelupHost, Q, wait_until  # noqa: E402
+from kelup_bench import KelupHost, Q, wait_until  # noqa: E402
 
 EDITOR_CLASS = "TInputEditer"
 TEXT_NOTE_CLASS = "TKELUPSHI"
@@ -41,14 +41,12 @@ def main() -> int:
                          "Wine then waits 2 s for one each time a captioned window is hidden)")
     args = ap.parse_args()
     exe, kltool = args.exe or args.build / "Kelupon.exe", args.build / "tools" / "kltool" / "kltool.exe"
+    if args.managed:
+        os.environ["KELUP_MANAGED"] = "1"   # the host's prefix is made with managed windows
     h = KelupHost(exe, kltool, name="editor-bench")
     ready, applied, bare = [], [], []
     try:
         h.seed_config({"COMMON": {"SavePath": "", "UseNetwork": "1"}})
-        if args.managed:
-            subprocess.run([*h.wine_wrapper, WINE64, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed",
-                            "/d", "Y", "/f"], env=h.env, check=True, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
         h.start()
         h.wait_ready(120)
         for i in range(args.rounds + 1):

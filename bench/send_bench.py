@@ -17,32 +17,27 @@ after it, as the dialect has it.
 """
 
 import argparse
+import os
 import statistics
-import subprocess
 import sys
 import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-from kelup_bench import WINE64, KelupHost, Q, wait_until  # noqa: E402
+from kelup_bench import KelupHost, Q, wait_until  # noqa: E402
 from lan import Lan, LanUnavailable  # noqa: E402
 from test_lan import Net  # noqa: E402
 from test_send import write_and_send  # noqa: E402
 
 
-def start_unmanaged(net, name: str, managed: bool, **settings):
+def start_host(net, name: str, **settings):
     """A copy started as the tests start one (test_send.start_host); its
-    windows are left unmanaged as in every test prefix unless asked (there is
-    no window manager on the bench's display, and Wine then waits 2 s for
-    one each time a captioned window, the editor, is hidden)."""
+    windows unmanaged as in every test prefix unless --managed (there is no
+    window manager on the bench's display, and Wine then waits 2 s for one
+    each time a captioned window, the editor, is hidden)."""
     settings["options"] = {"DisplayMyName": 1, **settings.get("options", {})}
-    h = net.host(name, **settings)
-    if managed:
-        subprocess.run([*h.kh.wine_wrapper, WINE64, "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v",
-                        "Managed", "/d", "Y", "/f"], env=h.kh.env, check=True, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    return h.start_ready()
+    return net.host(name, **settings).start_ready()
 
 
 def clock_skew(*hosts) -> float:
@@ -65,6 +60,8 @@ def main() -> int:
     ap.add_argument("--rounds", type=int, default=10)
     ap.add_argument("--managed", action="store_true", help="leave Wine's windows to a window manager")
     args = ap.parse_args()
+    if args.managed:
+        os.environ["KELUP_MANAGED"] = "1"   # the hosts' prefixes are made with managed windows
     exe, kltool = args.build / "Kelupon.exe", args.build / "tools" / "kltool" / "kltool.exe"
     try:
         lan = Lan()
@@ -75,8 +72,8 @@ def main() -> int:
     hosts = []
     figures = []
     try:
-        a = start_unmanaged(net, "a", args.managed, my_name="送り手")
-        b = start_unmanaged(net, "b", args.managed, my_name="受け手", options={"MAX1": 256})
+        a = start_host(net, "a", my_name="送り手")
+        b = start_host(net, "b", my_name="受け手", options={"MAX1": 256})
         hosts = [a, b]
         skew = clock_skew(a, b)
         for i in range(args.rounds + 1):

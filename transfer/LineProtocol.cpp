@@ -1,10 +1,10 @@
 #include "transfer/LineProtocol.h"
 
-#include "transfer/ChunkPipe.h"
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
+
+#include "transfer/ChunkPipe.h"
 
 namespace kelup {
 
@@ -67,6 +67,12 @@ std::ptrdiff_t LineReader::ReadSome(char* data, std::size_t n) {
 
 namespace {
 
+// The chunk a transfer of `size` bytes moves at once: small files need no
+// megabyte buffers.
+std::size_t ChunkFor(std::uint64_t size) {
+    return std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(size, 1)));
+}
+
 bool WriteLine(ByteStream& s, std::string_view token) {
     std::string line(token);
     line += "\r\n";
@@ -119,8 +125,7 @@ ServeResult ServeTransfer(ByteStream& conn, std::uint64_t expectedSize, ReceiveT
     // The file is written on a thread of its own while the next chunk comes
     // in; a few chunks in hand ride out the moments the disk holds a write
     // back.
-    ChunkPipe toFile([&target](const char* d, std::size_t n) { return target.Write(d, n); },
-                     std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(expectedSize, 1))),
+    ChunkPipe toFile([&target](const char* d, std::size_t n) { return target.Write(d, n); }, ChunkFor(expectedSize),
                      kXferChunksInHand);
     while (r.received < expectedSize) {
         char* chunk = toFile.Take();
@@ -164,8 +169,7 @@ SendStatus SendTransfer(ByteStream& conn, SendSource& source, std::uint64_t size
     if (reader.ReadLine(line) != LineReader::Result::Line || TrimXferLine(line) != "SIZEOK") return SendStatus::BadSizeOk;
     // 4. Exactly the size said, however the file changed meanwhile.
     // The connection is fed on a thread of its own while the next chunk is read.
-    ChunkPipe toPeer([&conn](const char* d, std::size_t n) { return conn.Write(d, n); },
-                     std::size_t(std::min<std::uint64_t>(kXferChunk, std::max<std::uint64_t>(size, 1))));
+    ChunkPipe toPeer([&conn](const char* d, std::size_t n) { return conn.Write(d, n); }, ChunkFor(size));
     std::uint64_t sent = 0;
     while (sent < size) {
         char* chunk = toPeer.Take();

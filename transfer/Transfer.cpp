@@ -10,6 +10,7 @@
 
 #include "app/Shell.h"
 #include "app/ShowMsg.h"
+#include "base/FileNames.h"
 #include "base/FileOps.h"
 #include "base/Messages.h"
 #include "dates/DateTime.h"
@@ -19,7 +20,6 @@
 #include "net/PacketTime.h"
 #include "res/resource.h"
 #include "transfer/TransferEvent.h"
-#include "base/FileNames.h"
 #include "transfer/TransferRules.h"
 
 namespace kelup {
