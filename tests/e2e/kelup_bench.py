@@ -237,8 +237,13 @@ class KelupHost:
 
     def __init__(self, exe: str | os.PathLike, kltool: str | os.PathLike, *,
                  exe_dir: str = r"C:\Program Files\Kelupon", name: str = "host",
-                 keep: bool | None = None, wrapper: list[str] | None = None):
+                 keep: bool | None = None, wrapper: list[str] | None = None, hold_desktop: bool = True):
         self.name = name
+        # The prefix's desktop is brought up before the first program and
+        # kept up for the host's life (see ensure_desktop()); benches of the
+        # cold start turn that off.
+        self.hold_desktop = hold_desktop
+        self._desktop: subprocess.Popen | None = None
         # Wine's server owns the sockets of every process of the prefix, so
         # the network namespace it runs in is the one the program talks on.
         # By default that is a namespace of its own with nothing in it: no
@@ -409,7 +414,39 @@ class KelupHost:
         if r.returncode not in (0, 2):  # 2: already running
             raise BenchError(f"wineserver did not start (exit {r.returncode})")
 
+    def ensure_desktop(self, timeout: float = 120) -> None:
+        """Brings the prefix's desktop up unless a holder keeps it up. Wine
+        starts the desktop process with a session's first window and waits
+        ten seconds for it; on a busy machine a program whose first window
+        comes later is left without a display driver and ends at once (exit
+        1, nothing written). A kltool process makes the first window, again
+        until it succeeds, and then stays as a user of the desktop, so the
+        desktop also stays up while the program restarts."""
+        if not self.hold_desktop or (self._desktop is not None and self._desktop.poll() is None):
+            return
+        deadline = time.monotonic() + timeout
+        log = self.tmp / "desktop.out"
+        while True:
+            self.ensure_server()
+            with open(log, "wb") as out:
+                p = subprocess.Popen([*self.wine_wrapper, WINE64, self.kltool_path, "hold-desktop"], env=self.env,
+                                     stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+            wait_until(lambda: log.read_bytes().endswith(b"\n") or p.poll() is not None,
+                       max(1.0, deadline - time.monotonic()), what="the prefix's desktop")
+            if p.poll() is None:
+                self._desktop = p
+                return
+            if time.monotonic() > deadline:
+                raise BenchError(f"the prefix's desktop did not come up in {timeout} s")
+
+    @property
+    def desktop_holder(self) -> subprocess.Popen | None:
+        """The process that keeps the prefix's desktop up (None before the
+        first program)."""
+        return self._desktop
+
     def _popen(self, args: list[str], log: str) -> subprocess.Popen:
+        self.ensure_desktop()
         self.ensure_server()
         out = open(self.logs / f"{log}.out", "ab")
         err = open(self.logs / f"{log}.err", "ab")
@@ -465,7 +502,7 @@ class KelupHost:
 
     def cleanup(self) -> None:
         try:
-            alive = [p for p in [self.proc, *self.extra] if p is not None and p.poll() is None]
+            alive = [p for p in [self.proc, *self.extra, self._desktop] if p is not None and p.poll() is None]
             self.wineserver("-k", timeout=15)
             for p in alive:
                 try:

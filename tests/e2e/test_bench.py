@@ -110,5 +110,20 @@ def test_cleanup_ends_processes_and_removes_prefix(standin_host):
     with h:
         proc = h.start()
         h.wait_ready()
+        holder = h.desktop_holder
     assert proc.poll() is not None
+    assert holder is not None and holder.poll() is not None
     assert not h.tmp.exists()
+
+
+def test_desktop_is_up_before_the_program_and_stays_across_restarts(standin_host):
+    h = standin_host()
+    h.start()
+    h.wait_ready()
+    holder = h.desktop_holder
+    assert holder is not None and holder.poll() is None
+    h.close()
+    h.wait_exit()
+    h.start()
+    h.wait_ready()
+    assert h.desktop_holder is holder and holder.poll() is None

@@ -679,6 +679,25 @@ int cmdHoldMutex(const Args& a) {
     return kOk;
 }
 
+// Brings the session's desktop up and keeps it up. Under Wine the first
+// window of a session starts the desktop process and waits ten seconds for
+// it; a process whose first window comes later than that on a busy machine
+// is left without a display driver and can make no window at all. So the
+// bench makes one window here first (exit 1 when even that failed: run the
+// command again), then stays, as a user of the desktop, until --ms pass or
+// it is ended, and programs started meanwhile find the desktop ready.
+int cmdHoldDesktop(const Args& a) {
+    HWND probe = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"kltool", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    if (!probe) fail(kFail, L"no window could be made: the desktop is not ready");
+    DestroyWindow(probe);
+    Json j;
+    j.beginObject().key("ready").boolean(true).endObject();
+    out(j.text());
+    Sleep(DWORD(a.number(L"--ms", INFINITE)));
+    return kOk;
+}
+
 // Puts --text on the clipboard as Unicode text (the system offers it as
 // CF_TEXT too), replacing what was there.
 int cmdClipText(const Args& a) {
@@ -895,6 +914,7 @@ const char kUsage[] =
     "  prop         (--hwnd H | --title T | --class C) --name P\n"
     "  mutex        --name N\n"
     "  hold-mutex   --name N [--ms MS]\n"
+    "  hold-desktop [--ms MS]\n"
     "  folders\n"
     "  clip-text    --text T [--repeat N] [--timeout MS]\n"
     "  clip-picture --file WINPATH (a .bmp file) [--timeout MS]\n"
@@ -914,7 +934,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"query", cmdQuery},           {L"wait-ready", cmdWaitReady},   {L"close", cmdClose},
         {L"endsession", cmdEndSession}, {L"command", cmdCommand},        {L"text", cmdText},
         {L"settext", cmdSetText},       {L"activate", cmdActivate},       {L"type", cmdType},      {L"prop", cmdProp},
-        {L"mutex", cmdMutex},           {L"hold-mutex", cmdHoldMutex},   {L"folders", cmdFolders},
+        {L"mutex", cmdMutex},           {L"hold-mutex", cmdHoldMutex},   {L"hold-desktop", cmdHoldDesktop},   {L"folders", cmdFolders},
         {L"info", cmdInfo},             {L"dde", cmdDde},                {L"clip-text", cmdClipText}, {L"colours", cmdColours},
         {L"clip-picture", cmdClipPicture},
     };
