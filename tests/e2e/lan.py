@@ -262,7 +262,11 @@ class Lan:
         self._next = FIRST_HOST
         self.run_dir = RUN_DIR / str(self.owner)
         self.run_dir.mkdir(parents=True, exist_ok=True)
-        (self.run_dir / "owner").write_text(_start_time(self.owner) or "")
+        # Written whole or not at all: another run's stale_cleanup() must
+        # never read it half-written and take this LAN for a dead one.
+        partial = self.run_dir / "owner.part"
+        partial.write_text(_start_time(self.owner) or "")
+        partial.replace(self.run_dir / "owner")
         self.bridge_ns = f"{self.tag}-lan"
         # A LAN of an earlier Lan() of this process that was not closed.
         for ns in _netns_names():
