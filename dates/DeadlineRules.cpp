@@ -45,7 +45,11 @@ DateLook EvaluateDeadline(DeadlineState& d, const DateRules& r, double now, bool
         d.LimitFG = now >= d.K_Date ? 1 : 0;
         return DateLook::WithinLimit;
     }
-    if (clearOnNoRule) d.LimitFG = 0;
+    // An every-day deadline that arrived has moved on to tomorrow: its
+    // arrival is over once no rule holds, also where a note otherwise keeps
+    // it (an image note, a transparent note). Kept, it would play its sound
+    // again at every timer period, all day, since every arrival re-arms it.
+    if (clearOnNoRule || d.EveryDay == 1) d.LimitFG = 0;
     return DateLook::NoRule;
 }
 

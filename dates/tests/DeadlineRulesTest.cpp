@@ -60,6 +60,23 @@ TEST(DeadlineRules, NoRuleKeepsTheArrivalOfTransparentAndImageNotes) {
     EXPECT_EQ(d.LimitFG, 0);
 }
 
+// With arrival the only rule, an every-day deadline of an image note or a
+// transparent note arrives once a day: its arrival (and with it the sound
+// that every arrival re-arms) ends at the next update.
+TEST(DeadlineRules, AnEveryDayArrivalEndsAlsoWhereNotesKeepTheirArrival) {
+    const DateRules arrivalOnly{1, 0, 0, 0, 0};
+    for (bool image : {true, false}) {
+        DeadlineState d{At(2026, 12, 10, 9), 1, 0, 1};
+        EXPECT_EQ(EvaluateDeadline(d, arrivalOnly, At(2026, 12, 10, 9), image, false), DateLook::Arrived);
+        EXPECT_EQ(d.LimitFG, 1);
+        EXPECT_EQ(d.PlaySndFG, 0);
+        EXPECT_EQ(EvaluateDeadline(d, arrivalOnly, At(2026, 12, 10, 9, 1), image, false), DateLook::NoRule);
+        EXPECT_EQ(d.LimitFG, 0) << (image ? "image note" : "transparent note");
+        EXPECT_EQ(EvaluateDeadline(d, arrivalOnly, At(2026, 12, 11, 9), image, false), DateLook::Arrived);
+        EXPECT_EQ(d.LimitFG, 1);
+    }
+}
+
 TEST(DeadlineRules, EveryDayDeadlineMovesOnAcrossDaysMonthsAndYears) {
     const DateRules r{1, 0, 0, 0, 0};
     // Set on 2026-12-31 for 09:00; the program was not run until 2027-03-01 07:00.
