@@ -647,8 +647,20 @@ void TInputEditer::LoadText() {
 
 void TInputEditer::ReadyForTyping() {
     SetFocus(ImageSendFG ? list1_ : memo_);
-    // Painted, controls included: what the person sees before typing.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (ImageSendFG) {
+        // Only the recipients area is in use: all of it at once.
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        readyAt_ = MicrosNow();
+        return;
+    }
+    // What the person types into is painted first: the frame, the toolbars
+    // with the font boxes, and the text area. The lower area (recipients and
+    // send buttons) paints when the queue is next idle, after any keys
+    // already typed, so typing never waits for it.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+    for (HWND top : {toolBar3_, toolBar1_, toolBar4_, fontName_, fontSize_, toolBar2_, memo_})
+        if (IsWindowVisible(top)) RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     readyAt_ = MicrosNow();
 }
 
