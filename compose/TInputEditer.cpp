@@ -172,9 +172,11 @@ void TInputEditer::FormCreate() {
 
     MakeToolbars();
 
+    // The scroll bars come when the text needs them: kept always shown, but
+    // disabled, they cost Wine more to paint than the empty text area.
     memo_ = MakeChild(hwnd_, kRichEditClass, L"",
                       WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL |
-                          ES_NOHIDESEL | ES_DISABLENOSCROLL,
+                          ES_NOHIDESEL,
                       ID_E_Memo1, nullptr, WS_EX_CLIENTEDGE);
     SendMessageW(memo_, EM_EXLIMITTEXT, 0, kTextLimit);
     SendMessageW(memo_, EM_SETTEXTMODE, TM_RICHTEXT | TM_MULTILEVELUNDO, 0);
