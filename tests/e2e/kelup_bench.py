@@ -529,6 +529,17 @@ class KelupHost:
     def kl(self, *args: object, timeout: float = 30) -> object:
         """Runs one kltool command in the prefix; returns its parsed JSON."""
         argv = [str(a) for a in args]
+        code, stdout, stderr = self._kl_run(argv, timeout)
+        if code == 1 and not stdout and not stderr:
+            # kltool says why whenever it fails; exit 1 with no word at all
+            # means it never got to its command (seen once in a while under
+            # Wine on a loaded machine), so running it again is safe.
+            code, stdout, stderr = self._kl_run(argv, timeout)
+        if code != 0:
+            raise KltoolError(argv, code, stderr or "(no message: the tool did not start its command)")
+        return json.loads(stdout.decode("utf-8"))
+
+    def _kl_run(self, argv: list[str], timeout: float) -> tuple[int, bytes, str]:
         self.ensure_server()
         # Files, not pipes: Wine system processes started along with a
         # command inherit its output handles and would keep a pipe open.
@@ -543,10 +554,7 @@ class KelupHost:
                 raise BenchError(f"kltool {' '.join(argv)} did not finish in {timeout} s") from None
             out.seek(0)
             err.seek(0)
-            stdout, stderr = out.read(), err.read().decode("utf-8", "replace")
-        if code != 0:
-            raise KltoolError(argv, code, stderr)
-        return json.loads(stdout.decode("utf-8"))
+            return code, out.read(), err.read().decode("utf-8", "replace")
 
     def _kl_wait(self, args: list, timeout: float) -> object:
         return self.kl(*args, "--timeout", int(timeout * 1000), timeout=timeout + 30)
