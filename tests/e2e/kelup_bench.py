@@ -283,6 +283,9 @@ class KelupHost:
         shutil.copy2(kltool, self.win_to_linux(self.kltool_path))
 
         self.proc: subprocess.Popen | None = None
+        # What start() was given, for the one restart of wait_ready().
+        self._start_args: list[str] = []
+        self._start_retried, self._start_log_bytes = True, 0
         self.extra: list[subprocess.Popen] = []
         self._log_files: list = []
 
@@ -459,8 +462,13 @@ class KelupHost:
         """Starts the program; see spawn() for more instances."""
         if self.proc is not None and self.proc.poll() is None:
             raise BenchError("already started")
+        self._start_args, self._start_retried = list(args), False
+        self._start_log_bytes = self._program_log_bytes()
         self.proc = self._popen([self.exe_path, *args], "program")
         return self.proc
+
+    def _program_log_bytes(self) -> int:
+        return sum(f.stat().st_size for f in (self.logs / "program.out", self.logs / "program.err") if f.exists())
 
     def spawn(self, *args: str, exe: str | None = None) -> subprocess.Popen:
         """Another process in the prefix (default: the program again)."""
@@ -630,6 +638,15 @@ class KelupHost:
             return self._kl_wait(["wait-ready"], timeout)
         except KltoolError as e:
             if self.proc is not None and self.proc.poll() is not None:
+                if (self.proc.returncode == 1 and not self._start_retried
+                        and self._program_log_bytes() == self._start_log_bytes):
+                    # The program's one silent exit 1 is its first window
+                    # failing, before it has read or written anything: under
+                    # Wine, on a loaded machine, the session's display may
+                    # not have been ready for it (see ensure_desktop()).
+                    self._start_retried = True
+                    self.proc = self._popen([self.exe_path, *self._start_args], "program")
+                    return self.wait_ready(timeout)
                 raise BenchError(f"program ended (exit {self.proc.returncode}) before it was ready") from e
             boxes = [f"{b['title']!r}: {self.message_text(b)!r}" for b in self.message_boxes()]
             if boxes:

@@ -3,7 +3,7 @@ stand-in program in fixtures/ so they run without Kelupon itself."""
 
 import pytest
 
-from kelup_bench import DIALOG_CLASS, KltoolError
+from kelup_bench import DIALOG_CLASS, BenchError, KltoolError
 
 WELCOME = "ようこそ スタンドイン"
 TITLE = "ケラップx64"
@@ -127,3 +127,17 @@ def test_desktop_is_up_before_the_program_and_stays_across_restarts(standin_host
     h.start()
     h.wait_ready()
     assert h.desktop_holder is holder and holder.poll() is None
+
+
+def test_a_silent_exit_at_the_first_window_is_started_once_more(standin_host):
+    h = standin_host()
+    h.start("--fail-first")
+    h.wait_ready()
+    assert h.running
+    h.close()
+    h.wait_exit()
+    # A program that always ends so is reported, after one more try.
+    h.start("--fail-always")
+    with pytest.raises(BenchError, match="exit 1"):
+        h.wait_ready(20)
+
