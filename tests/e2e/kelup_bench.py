@@ -441,6 +441,7 @@ class KelupHost:
                 return
             if time.monotonic() > deadline:
                 raise BenchError(f"the prefix's desktop did not come up in {timeout} s")
+            time.sleep(0.5)   # the desktop process is still starting: give it the cores
 
     @property
     def desktop_holder(self) -> subprocess.Popen | None:
