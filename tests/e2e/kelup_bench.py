@@ -635,24 +635,29 @@ class KelupHost:
 
     def wait_ready(self, timeout: float = 60) -> dict:
         """Waits for the main window's "KelupReady" property; returns the window."""
-        try:
-            return self._kl_wait(["wait-ready"], timeout)
-        except KltoolError as e:
-            if self.proc is not None and self.proc.poll() is not None:
-                if (self.proc.returncode == 1 and not self._start_retried
-                        and self._program_log_bytes() == self._start_log_bytes):
-                    # The program's one silent exit 1 is its first window
-                    # failing, before it has read or written anything: under
-                    # Wine, on a loaded machine, the session's display may
-                    # not have been ready for it (see ensure_desktop()).
-                    self._start_retried = True
-                    self.proc = self._popen([self.exe_path, *self._start_args], "program")
-                    return self.wait_ready(timeout)
-                raise BenchError(f"program ended (exit {self.proc.returncode}) before it was ready") from e
-            boxes = [f"{b['title']!r}: {self.message_text(b)!r}" for b in self.message_boxes()]
-            if boxes:
-                raise BenchError(f"not ready; a dialog waits: {'; '.join(boxes)}") from e
-            raise
+        deadline = time.monotonic() + timeout
+        while True:
+            # In slices of two seconds, so that a program that has ended is seen at once.
+            try:
+                return self._kl_wait(["wait-ready"], max(0.0, min(deadline - time.monotonic(), 2.0)))
+            except KltoolError as e:
+                if self.proc is not None and self.proc.poll() is not None:
+                    if (self.proc.returncode == 1 and not self._start_retried
+                            and self._program_log_bytes() == self._start_log_bytes):
+                        # The program's one silent exit 1 is its first window
+                        # failing, before it has read or written anything: under
+                        # Wine, on a loaded machine, the session's display may
+                        # not have been ready for it (see ensure_desktop()).
+                        self._start_retried = True
+                        self.proc = self._popen([self.exe_path, *self._start_args], "program")
+                        return self.wait_ready(max(1.0, deadline - time.monotonic()))
+                    raise BenchError(f"program ended (exit {self.proc.returncode}) before it was ready") from e
+                if time.monotonic() < deadline:
+                    continue
+                boxes = [f"{b['title']!r}: {self.message_text(b)!r}" for b in self.message_boxes()]
+                if boxes:
+                    raise BenchError(f"not ready; a dialog waits: {'; '.join(boxes)}") from e
+                raise
 
     def is_ready(self) -> bool:
         try:
