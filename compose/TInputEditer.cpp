@@ -649,20 +649,20 @@ void TInputEditer::LoadText() {
 
 void TInputEditer::ReadyForTyping() {
     SetFocus(ImageSendFG ? list1_ : memo_);
+    // Everything is invalid; only what is painted now is up to the mode.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     if (ImageSendFG) {
         // Only the recipients area is in use: all of it at once.
-        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        readyAt_ = MicrosNow();
-        return;
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    } else {
+        // What the person types into is painted first: the frame, the
+        // toolbars with the font boxes, and the text area. The lower area
+        // (recipients and send buttons) paints when the queue is next idle,
+        // after any keys already typed, so typing never waits for it.
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+        for (HWND top : {toolBar3_, toolBar1_, toolBar4_, fontName_, fontSize_, toolBar2_, memo_})
+            if (IsWindowVisible(top)) RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
-    // What the person types into is painted first: the frame, the toolbars
-    // with the font boxes, and the text area. The lower area (recipients and
-    // send buttons) paints when the queue is next idle, after any keys
-    // already typed, so typing never waits for it.
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
-    for (HWND top : {toolBar3_, toolBar1_, toolBar4_, fontName_, fontSize_, toolBar2_, memo_})
-        if (IsWindowVisible(top)) RedrawWindow(top, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     readyAt_ = MicrosNow();
 }
 
